@@ -1,0 +1,122 @@
+// zavelon-cli: runs tasks without a display and exposes the file formats.
+#include "cli/Command.h"
+#include "engine/ProgramHome.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+std::vector<CliCommand> &Registry()
+{
+    static std::vector<CliCommand> commands;
+    return commands;
+}
+
+QByteArray UsageText()
+{
+    QByteArray text = "usage: zavelon-cli [--home DIR] COMMAND [ARGS]\n";
+    for (const CliCommand &command : RegisteredCommands())
+        text += "  zavelon-cli " + command.usage.toUtf8() + '\n';
+    return text;
+}
+
+const CliCommand *FindCommand(const QStringList &args, qsizetype &consumed)
+{
+    const CliCommand *best = nullptr;
+    for (const CliCommand &command : RegisteredCommands()) {
+        const qsizetype n = command.words.size();
+        if (args.size() >= n && args.mid(0, n) == command.words && (!best || n > best->words.size()))
+            best = &command;
+    }
+    consumed = best ? best->words.size() : 0;
+    return best;
+}
+
+} // namespace
+
+void RegisterCommand(CliCommand command)
+{
+    Registry().push_back(std::move(command));
+}
+
+const std::vector<CliCommand> &RegisteredCommands()
+{
+    return Registry();
+}
+
+void PrintOut(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+void PrintErr(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
+QString TakeOption(QStringList &args, const QString &name)
+{
+    const QStringList values = TakeRepeatedOption(args, name);
+    if (values.size() > 1)
+        throw UsageError(QStringLiteral("%1 given more than once").arg(name).toStdString());
+    return values.value(0);
+}
+
+QStringList TakeRepeatedOption(QStringList &args, const QString &name)
+{
+    QStringList values;
+    for (qsizetype i = 0; i < args.size();) {
+        if (args[i] != name) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            throw UsageError(QStringLiteral("%1 needs a value").arg(name).toStdString());
+        values << args[i + 1];
+        args.remove(i, 2);
+    }
+    return values;
+}
+
+bool TakeFlag(QStringList &args, const QString &name)
+{
+    return args.removeAll(name) > 0;
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("zavelon-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(ZAVELON_VERSION));
+
+    QStringList args = app.arguments().mid(1);
+    try {
+        QString homeOverride;
+        if (!args.isEmpty() && args.first() == QLatin1String("--home")) {
+            if (args.size() < 2)
+                throw UsageError("--home needs a folder");
+            homeOverride = args[1];
+            args.remove(0, 2);
+        }
+        qsizetype consumed = 0;
+        const CliCommand *command = FindCommand(args, consumed);
+        if (!command)
+            throw UsageError(args.isEmpty() ? "no command given" : "unknown command: " + args.join(' ').toStdString());
+        const QString home = ResolveProgramHome(homeOverride);
+        if (home.isEmpty())
+            throw std::runtime_error("cannot create the home folder " + homeOverride.toStdString());
+        SetProgramHome(home);
+        return command->run(args.mid(consumed));
+    } catch (const UsageError &error) {
+        PrintErr(QByteArray("zavelon-cli: ") + error.what() + '\n' + UsageText());
+        return kExitUsage;
+    } catch (const std::exception &error) {
+        PrintErr(QByteArray("zavelon-cli: ") + error.what() + '\n');
+        return kExitFailed;
+    }
+}

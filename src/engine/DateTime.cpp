@@ -1,0 +1,40 @@
+#include "engine/DateTime.h"
+
+#include <cmath>
+
+namespace {
+
+const QDate kEpoch(1899, 12, 30);
+constexpr double kMsPerDay = 86400000.0;
+
+} // namespace
+
+double DateTimeToDays(const QDateTime &dateTime)
+{
+    const QDateTime local = dateTime.toLocalTime();
+    const double whole = static_cast<double>(kEpoch.daysTo(local.date()));
+    const double fraction = local.time().msecsSinceStartOfDay() / kMsPerDay;
+    // Before the epoch the whole part counts backwards while the fraction
+    // still counts forwards from midnight (-1.25 is 1899-12-29 06:00).
+    return whole >= 0 ? whole + fraction : whole - fraction;
+}
+
+QDateTime DaysToDateTime(double days)
+{
+    if (!std::isfinite(days))
+        return {};
+    const double whole = std::trunc(days);
+    const double fraction = std::fabs(days - whole);
+    qint64 ms = std::llround(fraction * kMsPerDay);
+    qint64 dayCount = static_cast<qint64>(whole);
+    if (ms >= static_cast<qint64>(kMsPerDay)) { // rounding reached midnight
+        ms = 0;
+        dayCount += days >= 0 ? 1 : -1;
+    }
+    return QDateTime(kEpoch.addDays(dayCount), QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms)));
+}
+
+double NowDays()
+{
+    return DateTimeToDays(QDateTime::currentDateTime());
+}
