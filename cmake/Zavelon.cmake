@@ -7,7 +7,7 @@ function(zavelon_library name folder)
   if(NOT sources)
     # A folder whose classes are still to come builds as an empty library.
     set(stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
-    file(WRITE ${stub} "")
+    file(WRITE ${stub} "// No classes yet.\nnamespace {}\n")
     set(sources ${stub})
   endif()
   add_library(${name} STATIC ${sources})
