@@ -1,0 +1,149 @@
+#include "engine/URLPath.h"
+
+#include "engine/AsciiBytes.h"
+#include "engine/Errors.h"
+
+#include <QVarLengthArray>
+
+#include <cstring>
+
+namespace {
+
+constexpr QByteArrayView kHttp = "http://";
+constexpr QByteArrayView kHttps = "https://";
+
+using SegmentStack = QVarLengthArray<QByteArrayView, 32>;
+
+// One segment in walk order. ".." removes itself and the segment kept before
+// it (when there is one). Walking the list, removing the pair and going back
+// one step comes to exactly this stack, without shifting the list on every
+// removal.
+void TakeSegment(SegmentStack &kept, QByteArrayView segment)
+{
+    if (segment == QByteArrayView("..")) {
+        if (!kept.isEmpty())
+            kept.removeLast();
+        return;
+    }
+    kept.append(segment);
+}
+
+// Cuts `path` at every "/": each "/" closes the segment before it, even an
+// empty one; the text after the last "/" counts only when it is not blank.
+void CutSegments(QByteArrayView path, SegmentStack &kept)
+{
+    const char *from = path.data();
+    const char *const end = path.data() + path.size();
+    while (from < end) {
+        const void *slash = std::memchr(from, '/', static_cast<size_t>(end - from));
+        if (!slash)
+            break;
+        const char *at = static_cast<const char *>(slash);
+        TakeSegment(kept, QByteArrayView(from, at - from));
+        from = at + 1;
+    }
+    const QByteArrayView tail(from, end - from);
+    if (!TrimLowBytes(tail).isEmpty())
+        TakeSegment(kept, tail);
+}
+
+} // namespace
+
+TURLPath::TURLPath(const QString &rawURL)
+    : m_rawURL(rawURL)
+{
+    Resolve(m_rawURL.toUtf8());
+}
+
+TURLPath::TURLPath(QByteArrayView rawURL)
+    : m_rawURL(QString::fromUtf8(rawURL))
+{
+    Resolve(rawURL);
+}
+
+void TURLPath::SetRawURL(const QString &rawURL)
+{
+    if (rawURL == m_rawURL)
+        return;
+    m_rawURL = rawURL;
+    Resolve(m_rawURL.toUtf8());
+}
+
+void TURLPath::Resolve(QByteArrayView raw)
+{
+    QByteArrayView scheme = kHttp;
+    QByteArrayView path = raw;
+    if (StartsWithNoCase(raw, kHttps)) {
+        scheme = kHttps;
+        path = raw.sliced(kHttps.size());
+    } else if (StartsWithNoCase(raw, kHttp)) {
+        path = raw.sliced(kHttp.size());
+    }
+
+    SegmentStack kept;
+    CutSegments(path, kept);
+
+    m_segments.clear();
+    m_url.clear();
+    if (kept.isEmpty())
+        return;
+
+    qsizetype length = scheme.size() + kept.size() - 1;
+    for (QByteArrayView segment : kept)
+        length += segment.size();
+    QByteArray url;
+    url.reserve(length);
+    url.append(scheme);
+    m_segments.reserve(kept.size());
+    for (qsizetype i = 0; i < kept.size(); ++i) {
+        if (i > 0)
+            url.append('/');
+        url.append(kept[i]);
+        m_segments.append(QString::fromUtf8(kept[i]));
+    }
+    m_url = QString::fromUtf8(url);
+}
+
+void TURLPath::Assign(const TPersistent &source)
+{
+    const auto *other = dynamic_cast<const TURLPath *>(&source);
+    if (!other)
+        AssignError(source);
+    *this = *other;
+}
+
+QString TURLPath::ClassName() const
+{
+    return QStringLiteral("TURLPath");
+}
+
+qsizetype TURLPathItems::Add(const QString &rawURL)
+{
+    return Append(TURLPath(rawURL));
+}
+
+qsizetype TURLPathItems::AddBytes(QByteArrayView rawURL)
+{
+    return Append(TURLPath(rawURL));
+}
+
+qsizetype TURLPathItems::AddCopy(const TURLPath &path)
+{
+    m_items.push_back(path);
+    return Count() - 1;
+}
+
+qsizetype TURLPathItems::Append(TURLPath &&path)
+{
+    if (!path.HasURL())
+        return -1;
+    m_items.push_back(std::move(path));
+    return Count() - 1;
+}
+
+const TURLPath *TURLPathItems::Get(qsizetype index) const
+{
+    if (index < 0 || index >= Count())
+        throw EZavelonError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return &m_items[static_cast<size_t>(index)];
+}
