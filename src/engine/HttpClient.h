@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+
+class QIODevice;
+
+// The HTTP client of a download worker: GET into memory or into a file as the
+// bytes arrive, HEAD for the announced length, an HTTP proxy with basic proxy
+// authentication and basic authentication toward the site. Every failure is
+// an EZavelonError whose message names the URL: a connection failure, a
+// stalled transfer, and every status that is not 2xx (redirections are not
+// followed, so they fail too). http and https only; certificates are checked.
+//
+// Connection reuse: a crawl makes thousands of requests to a few hosts, so
+// connections are kept open and reused across workers. Every transfer runs
+// on a multi handle borrowed from a process-wide pool, preferring one that
+// last talked to the same host; its idle connections come with it. DNS
+// results and TLS sessions live in one share handle with locks. libcurl's
+// shared connection cache is deliberately not used: it is documented as not
+// safe when the sharing handles run on concurrent threads.
+//
+// Stopping: Cancel() may be called from any thread at any moment. It wakes the
+// multi handle that drives the running transfer (curl_multi_wakeup), so the
+// transfer ends at once in every phase (name lookup, connect, TLS, waiting,
+// receiving); this and every later request then fail with Cancelled() true.
+//
+// One client is used by one thread at a time; only Cancel() is thread-safe.
+class THttpClient
+{
+public:
+    // A page larger than this is a failed fetch: a hostile server must not be
+    // able to exhaust memory.
+    static constexpr qint64 kMaxPageBytes = qint64(32) * 1024 * 1024;
+
+    // Receives the body as it arrives; returning false abandons the transfer
+    // (it then fails with the message `abandonReason`).
+    using Sink = std::function<bool(const char *data, qint64 size)>;
+
+    THttpClient();
+    ~THttpClient();
+    THttpClient(const THttpClient &) = delete;
+    THttpClient &operator=(const THttpClient &) = delete;
+
+    // Proxy: requests go through ProxyServer:ProxyPort when ProxyServer is not
+    // empty, with "Proxy-Authorization: Basic" when ProxyUsername is not empty.
+    QString ProxyServer;
+    int ProxyPort = 0;
+    QString ProxyUsername;
+    QString ProxyPassword;
+    // Site login: "Authorization: Basic" on every request when Username is set.
+    QString Username;
+    QString Password;
+    // A connection not made within this time fails; so does a transfer that
+    // receives no byte for StallTimeoutSeconds.
+    int ConnectTimeoutSeconds = 30;
+    int StallTimeoutSeconds = 60;
+    // Extra trusted certificates (PEM), beside the system's; for a private CA.
+    QByteArray CaCertificates;
+
+    // Called on the client's thread whenever body bytes have arrived, with the
+    // number received so far in the current transfer.
+    std::function<void(qint64 received)> OnWork;
+
+    // The body of `url`; longer than `maxBytes` fails.
+    QByteArray Get(const QString &url, qint64 maxBytes = kMaxPageBytes);
+    // Hands the body of `url` to `sink` as it arrives.
+    void Get(const QString &url, const Sink &sink, const QString &abandonReason = QString());
+    // Writes the body of `url` into the open `file` as it arrives.
+    void Get(const QString &url, QIODevice &file);
+    // Sends HEAD and returns the response's Content-Length (0 when absent).
+    qint64 Head(const QString &url);
+
+    // Content-Length of the current (or last) response; 0 when it has none.
+    qint64 ContentLength() const { return m_contentLength; }
+
+    // Ends the running transfer at once and fails every later one.
+    void Cancel();
+    bool Cancelled() const { return m_cancelled.load(); }
+
+    // The request target libcurl gets: bytes curl refuses in a URL (controls,
+    // spaces, non-ASCII) percent-encoded; everything else as written.
+    static QByteArray RequestUrl(const QString &url);
+
+private:
+    struct Transfer;
+
+    void Perform(const QString &url, bool head, const Sink *sink, const QString &abandonReason);
+    // Publishes the multi handle that drives the running transfer (or none)
+    // to Cancel().
+    void SetRunningMulti(void *multi);
+
+    std::atomic<bool> m_cancelled{false};
+    std::mutex m_multiLock; // guards m_multi against Cancel() from another thread
+    void *m_multi = nullptr; // the borrowed multi handle of the running transfer
+    qint64 m_contentLength = 0;
+};
