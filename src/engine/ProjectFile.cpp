@@ -1,0 +1,104 @@
+// Reading and writing a task's project file.
+#include "engine/Task.h"
+
+#include "engine/Errors.h"
+#include "engine/ItemLines.h"
+#include "engine/TaskItem.h"
+#include "engine/TextSlot.h"
+
+#include <QFile>
+#include <QFileDevice>
+#include <QSaveFile>
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+// Offsets of the header.
+constexpr qsizetype kMagicAt = 0;
+constexpr qsizetype kVersionAt = 5;
+constexpr qsizetype kNameAt = 11;
+constexpr qsizetype kNoteAt = 1035;
+constexpr qsizetype kUrlAt = 2059;
+constexpr qsizetype kIdAt = 3083;
+constexpr qsizetype kStoppedAt = 5132;
+constexpr qsizetype kSlot = 1024;
+
+QString StreamName(const QIODevice &stream)
+{
+    const auto *file = qobject_cast<const QFileDevice *>(&stream);
+    return file && !file->fileName().isEmpty() ? file->fileName() : QStringLiteral("the project data");
+}
+
+} // namespace
+
+void TTask::SaveToStream(QIODevice &stream) const
+{
+    QByteArray header(kHeaderSize, '\0');
+    char *bytes = header.data();
+    std::memcpy(bytes + kMagicAt, "Dovek", 5);
+    std::memcpy(bytes + kVersionAt, "QVN", 4); // with its NUL
+    WriteTextSlot(bytes + kNameAt, kSlot, m_name);
+    WriteTextSlot(bytes + kNoteAt, kSlot, m_note);
+    WriteTextSlot(bytes + kUrlAt, kSlot, m_url.URI());
+    WriteTextSlot(bytes + kIdAt, kSlot, m_id);
+    qToLittleEndian<qint32>(m_stopped ? 1 : 0, bytes + kStoppedAt);
+    if (stream.write(header) != header.size())
+        throw EZavelonError(QStringLiteral("%1: cannot write the project header: %2").arg(StreamName(stream), stream.errorString()));
+
+    m_options.SaveToStream(stream);
+
+    QByteArray lines;
+    for (const TTaskItem *item : m_items.ToList())
+        lines += FormatItemLine(item->Done(), item->Depth(), item->URL().URI());
+    if (stream.write(lines) != lines.size())
+        throw EZavelonError(QStringLiteral("%1: cannot write the item lines: %2").arg(StreamName(stream), stream.errorString()));
+}
+
+void TTask::LoadFromStream(QIODevice &stream)
+{
+    // Header and options block together: nothing changes unless both are there.
+    const QByteArray head = stream.read(kItemsOffset);
+    if (head.size() < kItemsOffset)
+        throw EZavelonError(QStringLiteral("%1 is not a project file: it has %2 bytes, a project file has at least %3")
+                                .arg(StreamName(stream)).arg(head.size()).arg(kItemsOffset));
+    const char *bytes = head.constData();
+    m_name = ReadTextSlot(bytes + kNameAt, kSlot);
+    m_note = ReadTextSlot(bytes + kNoteAt, kSlot);
+    m_url.SetURI(ReadTextSlot(bytes + kUrlAt, kSlot));
+    m_id = ReadTextSlot(bytes + kIdAt, kSlot);
+    m_stopped = bytes[kStoppedAt] != 0;
+    m_options.FromBlock(QByteArrayView(head).sliced(kHeaderSize));
+
+    const QByteArray rest = stream.readAll();
+    m_items.DeleteAll();
+    for (const QByteArray &text : SplitItemLines(rest)) {
+        const TItemLine line = ParseItemLine(QString::fromUtf8(text));
+        auto *item = new TTaskItem(this, line.URL);
+        item->SetDone(line.Done);
+        if (line.Done)
+            ++m_doneCount;
+        item->SetDepth(line.Depth);
+        m_items.Add(item);
+    }
+}
+
+void TTask::LoadFromFile(const QString &path)
+{
+    m_fileName = path;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZavelonError(QStringLiteral("Cannot open the project file %1: %2").arg(path, file.errorString()));
+    LoadFromStream(file);
+}
+
+void TTask::SaveToFile(const QString &path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EZavelonError(QStringLiteral("Cannot create the project file %1: %2").arg(path, file.errorString()));
+    SaveToStream(file);
+    if (!file.commit())
+        throw EZavelonError(QStringLiteral("Cannot write the project file %1: %2").arg(path, file.errorString()));
+}
