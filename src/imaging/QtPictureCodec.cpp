@@ -1,0 +1,114 @@
+#include "imaging/QtPictureCodec.h"
+
+#include "engine/Errors.h"
+#include "imaging/DecodeLimit.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QImageWriter>
+
+#include <mutex>
+
+namespace {
+
+// Readers whose header does not tell the size are still held to the limit by
+// Qt's own allocation limit, set once for the process (it is global state).
+void EnsureAllocationLimit()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(int(kMaxDecodedBytes / (1024 * 1024))); });
+}
+
+EZavelonError DecodeError(const QString &path, const QImageReader &reader)
+{
+    return EZavelonError(QStringLiteral("Cannot decode picture %1: %2").arg(path, reader.errorString()));
+}
+
+// The reader reads from our own opened file, so a missing or unreadable file
+// is reported as such (and Qt does not warn about a closed device).
+void OpenFile(QFile &file, const QString &path)
+{
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZavelonError(QStringLiteral("Cannot open picture %1: %2").arg(path, file.errorString()));
+}
+
+void OpenReader(QImageReader &reader, const QString &path)
+{
+    EnsureAllocationLimit();
+    // The extension chose the format; the content must not choose another.
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    if (!reader.canRead())
+        throw DecodeError(path, reader);
+}
+
+bool AdvanceToNextImage(QImageReader &reader)
+{
+    // An animation moves on by itself after each read; other multi-image
+    // formats (TIFF pages, icon sizes) need the explicit jump.
+    if (reader.supportsAnimation())
+        return reader.canRead();
+    return reader.jumpToNextImage();
+}
+
+} // namespace
+
+QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool all)
+{
+    QFile file(path);
+    OpenFile(file, path);
+    QImageReader reader(&file, format);
+    OpenReader(reader, path);
+    QList<QImage> images;
+    std::int64_t decoded = 0;
+    do {
+        // The declared size is checked before a single pixel is allocated.
+        CheckDecodedSize(path, reader.size(), decoded);
+        QImage image;
+        if (!reader.read(&image)) {
+            if (images.isEmpty())
+                throw DecodeError(path, reader);
+            break; // a damaged later image ends the list; the earlier ones stand
+        }
+        decoded += DecodedBytes(image.size());
+        CheckDecodedSize(path, QSize(), decoded);
+        images << image;
+    } while (all && AdvanceToNextImage(reader));
+    return images;
+}
+
+int QtImageCount(const QString &path, const QByteArray &format)
+{
+    QFile file(path);
+    OpenFile(file, path);
+    QImageReader reader(&file, format);
+    OpenReader(reader, path);
+    return qMax(1, reader.imageCount());
+}
+
+bool QtCanRead(const QString &path, const QByteArray &format)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QImageReader reader(&file, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.canRead();
+}
+
+bool QtCanWrite(const QByteArray &format)
+{
+    return QImageWriter::supportedImageFormats().contains(format);
+}
+
+QByteArray QtEncode(const QString &path, const QImage &picture, const QByteArray &format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(picture))
+        throw EZavelonError(QStringLiteral("Cannot encode picture %1: %2").arg(path, writer.errorString()));
+    return bytes;
+}
