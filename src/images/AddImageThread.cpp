@@ -1,0 +1,103 @@
+#include "images/AddImageThread.h"
+
+#include "engine/Errors.h"
+#include "images/AddImageFile.h"
+#include "images/ImageLibrary.h"
+
+TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path)
+    : m_library(library)
+    , m_path(path)
+    , m_thread([this] { Execute(); })
+{
+}
+
+TAddImageThread::~TAddImageThread()
+{
+    End();
+    WaitFor();
+}
+
+void TAddImageThread::End()
+{
+    std::lock_guard gate(m_gate);
+    m_ended = true;
+}
+
+void TAddImageThread::WaitFor()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void TAddImageThread::Execute()
+{
+    try {
+        AddUnlessEnded();
+    } catch (const std::exception &) {
+        // A file that cannot be measured is not recorded; nobody is told.
+    }
+    m_finished.store(true);
+}
+
+void TAddImageThread::AddUnlessEnded()
+{
+    // AddImageFile in its two halves, the library touched only under the
+    // gate: the quick presence test, the measuring without any lock, then
+    // the insertion (which tests presence again under the library's lock).
+    {
+        std::lock_guard gate(m_gate);
+        if (m_ended || m_library->Find(m_path))
+            return;
+    }
+    std::unique_ptr<TImageDetail> record = MakeImageDetail(m_path);
+    std::lock_guard gate(m_gate);
+    if (!m_ended)
+        m_library->AddIfAbsent(std::move(record));
+}
+
+TAddImageThreadList::~TAddImageThreadList()
+{
+    EndAll();
+    // Each thread's destructor waits for its decoding to finish.
+    std::lock_guard lock(m_lock);
+    m_threads.clear();
+}
+
+TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QString &path)
+{
+    std::lock_guard lock(m_lock);
+    if (m_ended)
+        return nullptr;
+    m_threads.push_back(std::make_unique<TAddImageThread>(&library, path));
+    return m_threads.back().get();
+}
+
+void TAddImageThreadList::Add(std::unique_ptr<TAddImageThread> thread)
+{
+    std::lock_guard lock(m_lock);
+    if (m_ended)
+        thread->End();
+    m_threads.push_back(std::move(thread));
+}
+
+int TAddImageThreadList::Count() const
+{
+    std::lock_guard lock(m_lock);
+    return int(m_threads.size());
+}
+
+TAddImageThread *TAddImageThreadList::Items(int index) const
+{
+    std::lock_guard lock(m_lock);
+    if (index < 0 || size_t(index) >= m_threads.size())
+        throw EZavelonError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return m_threads[size_t(index)].get();
+}
+
+void TAddImageThreadList::EndAll()
+{
+    std::lock_guard lock(m_lock);
+    m_ended = true;
+    for (const auto &thread : m_threads)
+        thread->End();
+}

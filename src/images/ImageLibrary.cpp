@@ -1,0 +1,157 @@
+#include "images/ImageLibrary.h"
+
+#include "engine/Errors.h"
+#include "engine/FileNames.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+
+TImageLibrary::TImageLibrary()
+    : m_header(std::make_unique<TImageLibraryHeader>())
+{
+}
+
+TImageLibrary::~TImageLibrary() = default;
+
+const TImageDetail *TImageLibrary::Insert(std::unique_ptr<TImageDetail> record)
+{
+    const TImageDetail *item = record.get();
+    m_owned.push_back(std::move(record));
+    m_items.push_back(item);
+    m_index[item->FileName].append(item);
+    return item;
+}
+
+const TImageDetail *TImageLibrary::Add(std::unique_ptr<TImageDetail> record)
+{
+    std::lock_guard lock(m_lock);
+    return Insert(std::move(record));
+}
+
+const TImageDetail *TImageLibrary::AddIfAbsent(std::unique_ptr<TImageDetail> record)
+{
+    std::lock_guard lock(m_lock);
+    if (m_index.contains(record->FileName))
+        return nullptr;
+    return Insert(std::move(record));
+}
+
+int TImageLibrary::Count() const
+{
+    std::lock_guard lock(m_lock);
+    return int(m_items.size());
+}
+
+const TImageDetail *TImageLibrary::Items(int index) const
+{
+    std::lock_guard lock(m_lock);
+    if (index < 0 || size_t(index) >= m_items.size())
+        throw EZavelonError(QStringLiteral("List index out of bounds (%1)").arg(index));
+    return m_items[size_t(index)];
+}
+
+const TImageDetail *TImageLibrary::Find(const QString &path) const
+{
+    std::lock_guard lock(m_lock);
+    const auto found = m_index.constFind(path);
+    return found == m_index.cend() ? nullptr : found->first();
+}
+
+bool TImageLibrary::Remove(const TImageDetail *record)
+{
+    std::lock_guard lock(m_lock);
+    const auto at = std::find(m_items.begin(), m_items.end(), record);
+    if (at == m_items.end())
+        return false;
+    m_items.erase(at);
+    // The index lists a name's records in list order, so the first one left
+    // is still the first in the list.
+    const auto named = m_index.find(record->FileName);
+    named->removeOne(record);
+    if (named->isEmpty())
+        m_index.erase(named);
+    return true;
+}
+
+void TImageLibrary::Clear()
+{
+    std::lock_guard lock(m_lock);
+    m_items.clear();
+    m_index.clear();
+}
+
+void TImageLibrary::LoadFromFile(const QString &name)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZavelonError(QStringLiteral("Cannot open the image library %1: %2").arg(name, file.errorString()));
+    LoadFromStream(file);
+}
+
+void TImageLibrary::SaveToFile(const QString &name)
+{
+    QSaveFile file(name);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EZavelonError(QStringLiteral("Cannot create the image library %1: %2").arg(name, file.errorString()));
+    SaveToStream(file);
+    if (!file.commit())
+        throw EZavelonError(QStringLiteral("Cannot write the image library %1: %2").arg(name, file.errorString()));
+}
+
+void TImageLibrary::LoadFromStream(QIODevice &stream)
+{
+    std::lock_guard streamLock(m_streamLock);
+    m_header->ReadFromStream(stream);
+    if (m_header->Signature != TImageLibraryHeader::kSignature)
+        return;
+    int missing = 0;
+    for (qint32 i = 0; i < m_header->RecordCount; ++i) {
+        if (stream.atEnd() && ++missing > kMaxMissingRecords)
+            break;
+        auto record = std::make_unique<TImageDetail>();
+        record->ReadFromStream(stream);
+        Add(std::move(record));
+    }
+}
+
+void TImageLibrary::SaveToStream(QIODevice &stream)
+{
+    std::lock_guard streamLock(m_streamLock);
+    const int count = Count();
+    m_header->RecordCount = count;
+    m_header->Signature = TImageLibraryHeader::kSignature;
+    m_header->Version = TImageLibraryHeader::kVersion;
+    // Write errors are not reported here: a file device remembers them and
+    // SaveToFile's commit then refuses to replace the old file.
+    try {
+        m_header->WriteToStream(stream);
+    } catch (const EZavelonError &) {
+    }
+    int written = 0;
+    for (int i = 0; i < count; ++i) {
+        try {
+            Items(i)->WriteToStream(stream);
+            ++written;
+        } catch (const EZavelonError &) {
+        }
+    }
+    if (written == count)
+        return;
+    // The count must equal the records that follow it.
+    m_header->RecordCount = written;
+    const qint64 end = stream.pos();
+    if (stream.seek(0)) {
+        try {
+            m_header->WriteToStream(stream);
+        } catch (const EZavelonError &) {
+        }
+        stream.seek(end);
+    }
+}
+
+QString ImageLibraryFileName(const QString &folder)
+{
+    return AddBackslash(folder) + QStringLiteral("imglib.db");
+}
