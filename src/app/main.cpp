@@ -1,20 +1,26 @@
 // zavelon: the desktop program.
-#include "engine/AppInfo.h"
+#include "app/Application.h"
+#include "app/Startup.h"
 #include "engine/ProgramHome.h"
 
 #include <QApplication>
-#include <QMainWindow>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
+    TZavelonApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zavelon"));
     QApplication::setApplicationVersion(QStringLiteral(ZAVELON_VERSION));
-    SetProgramHome(ResolveProgramHome());
 
-    QMainWindow window;
-    window.setWindowTitle(AppInfo::kTitle);
-    window.resize(1000, 700);
-    window.show();
+    const QString home = ResolveProgramHome(HomeArgument(QApplication::arguments()));
+    if (home.isEmpty()) {
+        std::fprintf(stderr, "zavelon: cannot create the home folder\n");
+        return 1;
+    }
+    SetProgramHome(home);
+
+    TDesktopProgram program;
+    program.Start();
     return app.exec();
 }

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QToolBar;
+class QWidget;
+
+// One user command of the main window. The whole vocabulary lives in one
+// table so that the window, its menus, bars and pop-ups, and the tests all read
+// the same captions, hints and shortcuts.
+struct TCommandSpec {
+    const char *Name;        // object name of the action, "TasksNewAction"
+    const char *Caption;     // the caption; tool buttons show it
+    const char *MenuCaption; // the menu entry when it differs from Caption, else nullptr
+    const char *Hint;        // status-bar hint, nullptr for none
+    const char *Shortcut;    // portable key text ("Ctrl+R"), empty for none
+    bool Checkable;
+    bool Checked;            // the check state at creation
+    const char *RadioGroup;  // exclusive group name, nullptr for none
+    bool ToolBarCaption;     // the standard tool bar shows caption and glyph
+    const char *Icon;        // glyph file under :/icons/ without ".svg", nullptr for none
+};
+
+const std::vector<TCommandSpec> &CommandTable();
+
+// The entries of one menu, bar or pop-up menu: action names in order, "|"
+// marking a group separator. Containers: "TasksMenu", "ImagesMenu", "ViewMenu",
+// "HelpMenu", "StandardToolBar", "ImageToolBar", "ImagesPopupMenu",
+// "TasksPopupMenu", "TrayMenu".
+struct TCommandLayout {
+    const char *Container;
+    const char *Title;   // menu title or bar caption
+    const char *Entries; // space-separated names and "|"
+};
+
+const std::vector<TCommandLayout> &CommandLayouts();
+const TCommandLayout *FindCommandLayout(const QString &container);
+QStringList LayoutEntries(const TCommandLayout &layout);
+
+// The actions of the table, owned by one parent object (the main window).
+class TCommandSet : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TCommandSet(QWidget *owner);
+
+    // The action of a table name; never null for a name of the table.
+    QAction *Action(const QString &name) const;
+    const QList<QAction *> &Actions() const { return m_ordered; }
+
+    // Fills a menu or bar from its layout, separators included.
+    void Populate(QMenu *menu, const QString &container) const;
+    void Populate(QToolBar *bar, const QString &container) const;
+
+private:
+    QList<QAction *> m_ordered;
+    QHash<QString, QAction *> m_byName;
+    QHash<QString, QActionGroup *> m_groups;
+};
+
+// Executes a command on behalf of another command: it acts only while enabled.
+bool ExecuteAction(QAction *action);
