@@ -4,13 +4,6 @@
 
 namespace {
 
-// For a lower-case letter, OR-ing 0x20 into a byte maps exactly its upper-case
-// form onto it; no other byte reaches a value from 'a' to 'z' that way.
-inline bool SameLetter(char c, char lowerLetter) noexcept
-{
-    return char(c | 0x20) == lowerLetter;
-}
-
 inline char LowerAsciiByte(char c) noexcept
 {
     return (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c;
@@ -38,23 +31,4 @@ bool StartsWithNoCase(QByteArrayView text, QByteArrayView lowerPrefix) noexcept
             return false;
     }
     return true;
-}
-
-qsizetype IndexOfNoCase(QByteArrayView text, QByteArrayView lowerWord) noexcept
-{
-    const qsizetype n = lowerWord.size();
-    if (n == 0)
-        return 0;
-    const char first = lowerWord[0];
-    const qsizetype last = text.size() - n;
-    for (qsizetype i = 0; i <= last; ++i) {
-        if (!SameLetter(text[i], first))
-            continue;
-        qsizetype k = 1;
-        while (k < n && SameLetter(text[i + k], lowerWord[k]))
-            ++k;
-        if (k == n)
-            return i;
-    }
-    return -1;
 }

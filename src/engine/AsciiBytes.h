@@ -17,7 +17,3 @@ QByteArrayView TrimLowBytes(QByteArrayView text) noexcept;
 // Whether `text` begins with `lowerPrefix` once A to Z of `text` are lowered.
 // `lowerPrefix` holds no upper-case letter.
 bool StartsWithNoCase(QByteArrayView text, QByteArrayView lowerPrefix) noexcept;
-
-// Position of the first occurrence of `lowerWord` in `text` once A to Z of
-// `text` are lowered, or -1. `lowerWord` holds lower-case letters only.
-qsizetype IndexOfNoCase(QByteArrayView text, QByteArrayView lowerWord) noexcept;

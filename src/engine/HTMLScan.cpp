@@ -5,6 +5,44 @@
 
 namespace {
 
+// For every byte, the index of the keyword that begins with it in either
+// letter case, or -1. The keywords begin with different letters.
+constexpr std::array<signed char, 256> KeywordByFirstByte()
+{
+    std::array<signed char, 256> table{};
+    table.fill(-1);
+    for (size_t k = 0; k < LinkKeywords.size(); ++k) {
+        const char first = LinkKeywords[k][0];
+        table[static_cast<unsigned char>(first)] = static_cast<signed char>(k);
+        table[static_cast<unsigned char>(first - ('a' - 'A'))] = static_cast<signed char>(k);
+    }
+    return table;
+}
+constexpr std::array<signed char, 256> kKeywordByFirstByte = KeywordByFirstByte();
+static_assert(kKeywordByFirstByte['s'] == 0 && kKeywordByFirstByte['H'] == 1 && kKeywordByFirstByte['u'] == 2,
+              "every keyword needs a first letter of its own");
+
+using KeywordPositions = std::array<qsizetype, LinkKeywords.size()>;
+
+// The first position of every keyword in `tag` with A to Z lowered, or -1;
+// all three in one pass over the tag.
+KeywordPositions FindKeywords(QByteArrayView tag)
+{
+    KeywordPositions at;
+    at.fill(-1);
+    qsizetype missing = at.size();
+    for (qsizetype i = 0; i < tag.size() && missing > 0; ++i) {
+        const int k = kKeywordByFirstByte[static_cast<unsigned char>(tag[i])];
+        if (k < 0 || at[k] >= 0)
+            continue;
+        if (StartsWithNoCase(tag.sliced(i), LinkKeywords[k])) {
+            at[k] = i;
+            --missing;
+        }
+    }
+    return at;
+}
+
 // The value of an attribute: from the start up to the first space, quotes
 // left out, then trimmed of blanks. Tabs and line ends do not end it.
 QByteArrayView CleanAttributeValue(QByteArrayView value, std::string &buffer)
@@ -105,8 +143,8 @@ void THTMLScan::Scan()
 
 void THTMLScan::ScanTag(QByteArrayView tag)
 {
-    for (QByteArrayView keyword : LinkKeywords) {
-        const qsizetype at = IndexOfNoCase(tag, keyword);
+    // Links go in keyword order, whatever their order inside the tag.
+    for (const qsizetype at : FindKeywords(tag)) {
         if (at < 0)
             continue;
         const QByteArrayView fromKeyword = tag.sliced(at);

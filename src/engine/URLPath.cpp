@@ -6,6 +6,7 @@
 #include <QVarLengthArray>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -69,6 +70,14 @@ void TURLPath::SetRawURL(const QString &rawURL)
     Resolve(m_rawURL.toUtf8());
 }
 
+QStringList TURLPath::Segments() const
+{
+    if (m_url.isEmpty())
+        return {};
+    const qsizetype prefix = m_url.startsWith(QLatin1StringView(kHttps)) ? kHttps.size() : kHttp.size();
+    return m_url.sliced(prefix).split(QLatin1Char('/'));
+}
+
 void TURLPath::Resolve(QByteArrayView raw)
 {
     QByteArrayView scheme = kHttp;
@@ -82,26 +91,22 @@ void TURLPath::Resolve(QByteArrayView raw)
 
     SegmentStack kept;
     CutSegments(path, kept);
-
-    m_segments.clear();
-    m_url.clear();
-    if (kept.isEmpty())
+    if (kept.isEmpty()) {
+        m_url.clear();
         return;
+    }
 
-    qsizetype length = scheme.size() + kept.size() - 1;
-    for (QByteArrayView segment : kept)
-        length += segment.size();
-    QByteArray url;
-    url.reserve(length);
-    url.append(scheme);
-    m_segments.reserve(kept.size());
+    // One buffer per thread for the joined bytes: a link costs one
+    // allocation for its URL, not one per piece.
+    thread_local std::string joined;
+    joined.assign(scheme.data(), static_cast<size_t>(scheme.size()));
     for (qsizetype i = 0; i < kept.size(); ++i) {
         if (i > 0)
-            url.append('/');
-        url.append(kept[i]);
-        m_segments.append(QString::fromUtf8(kept[i]));
+            joined.push_back('/');
+        joined.append(kept[i].data(), static_cast<size_t>(kept[i].size()));
     }
-    m_url = QString::fromUtf8(url);
+    const QByteArrayView url(joined.data(), static_cast<qsizetype>(joined.size()));
+    m_url = url == raw ? m_rawURL : QString::fromUtf8(url);
 }
 
 void TURLPath::Assign(const TPersistent &source)

@@ -30,8 +30,10 @@ public:
     // A raw text that differs from the stored one is resolved again.
     void SetRawURL(const QString &rawURL);
 
-    // The segments left after ".." removal, in order.
-    const QStringList &Segments() const { return m_segments; }
+    // The segments left after ".." removal, in order. They are what URL
+    // holds behind its prefix, so they are cut from it when asked for instead
+    // of being kept beside it: a scan makes many links and reads no segments.
+    QStringList Segments() const;
     const QString &URL() const { return m_url; }
     bool HasURL() const { return !m_url.isEmpty(); }
 
@@ -39,10 +41,12 @@ public:
     QString ClassName() const override;
 
 private:
+    // `raw` is RawURL as UTF-8 bytes.
     void Resolve(QByteArrayView raw);
 
     QString m_rawURL;
-    QStringList m_segments;
+    // Shares RawURL's text when resolution leaves it unchanged, as it does
+    // for most links of a page.
     QString m_url;
 };
 
