@@ -3,15 +3,17 @@
 # site served by nginx on 127.0.0.1, optionally behind a delaying proxy.
 #
 #   bench/crawl.sh [--runs N] [--latency "0 20"] [--depth D] [--tools "..."]
-#                  [--site "GENSITE ARGS"] [--report FILE] [--cli PATH] [--keep]
+#                  [--site "GENSITE ARGS"] [--report FILE] [--summary FILE]
+#                  [--cli PATH] [--keep]
 #
 # Every tool crawls the same start URL to the same depth, keeps only
 # jpg/png/gif, uses 8 connections where it can, and writes into a fresh
 # folder.  The first run of every tool is a check run: the sorted names of
 # the pictures it saved are compared with the site's expected set.  Then
-# --runs timed runs per tool, taken in turns.  Prints one Markdown table per
-# latency (and appends it to --report).  Latency 0 is nginx directly; any
-# other latency goes through bench/site/delayproxy.py.
+# --runs timed runs per tool, taken in turns (--runs 0: the check run is the
+# timed one).  Prints one Markdown table per latency (and appends it to
+# --report; --summary gets one tab-separated line per tool).  Latency 0 is
+# nginx directly; any other latency goes through bench/site/delayproxy.py.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -21,6 +23,7 @@ DEPTH=3
 TOOLS="zavelon zavelon-nolimit wget2 wget httrack"
 SITE_ARGS=""
 REPORT=""
+SUMMARY=""
 CLI=""
 while (($#)); do
   case $1 in
@@ -30,9 +33,10 @@ while (($#)); do
     --tools) TOOLS=$2; shift 2 ;;
     --site) SITE_ARGS=$2; shift 2 ;;
     --report) REPORT=$2; shift 2 ;;
+    --summary) SUMMARY=$2; shift 2 ;;
     --cli) CLI=$2; shift 2 ;;
     --keep) BENCH_KEEP=1; shift ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) die "unknown argument: $1" ;;
   esac
 done
@@ -85,7 +89,9 @@ run_tool() {
       "$ZAVELON_CLI" --home "$home" task new "$home/t.wrp" --url "$url" --folder "$out/" \
         --depth "$DEPTH" "${limit[@]}" --mask "jpg, Saved" --mask "png, Saved" --mask "gif, Saved" \
         >"$lf" 2>&1 || return $?
-      "${timed[@]}" "$ZAVELON_CLI" --home "$home" run "$home/t.wrp" --quiet >>"$lf" 2>&1 ;;
+      "${timed[@]}" "$ZAVELON_CLI" --home "$home" run "$home/t.wrp" --quiet >>"$lf" 2>&1 || return $?
+      # items of the run: the task's URL list has one line per item
+      "$ZAVELON_CLI" --home "$home" task urls "$home/t.wrp" | wc -l >"$out.items" ;;
     wget2)
       (cd "$out" && "${timed[@]}" wget2 -q -r -l "$DEPTH" --robots=off -A jpg,png,gif \
         --max-threads=8 -P . "$url" >"$lf" 2>&1) ;;
@@ -151,16 +157,19 @@ for latency in $LATENCIES; do
         continue
       fi
       s=$(check_set "$out")
+      read -r wall user sys rss < <(tail -1 "$out.time")
+      items=$(cat "$out.items" 2>/dev/null || echo -)
       if ((round == 0)); then
         status[$tool]=$s
-        log "$tool check run: $s, requests $m"
+        log "$tool check run: $s, ${wall}s, requests $m, items $items"
       else
         [[ $s == ok ]] || status[$tool]=$s
-        read -r wall user sys rss < <(tail -1 "$out.time")
-        echo "$wall $user $sys $rss $m" >>"$res/$tool"
         log "$tool run $round: ${wall}s"
       fi
-      rm -rf "$out" "$out.home"
+      if ((round > 0 || RUNS == 0)); then
+        echo "$wall $user $sys $rss $items $m" >>"$res/$tool"
+      fi
+      rm -rf "$out" "$out.home" "$out.time" "$out.items"
     done
   done
 
@@ -168,7 +177,7 @@ for latency in $LATENCIES; do
   [[ -s $res/zavelon-nolimit ]] && ref=$(cut -d' ' -f1 "$res/zavelon-nolimit" | median)
   table=$(
     echo
-    echo "Latency $latency ms, depth $DEPTH, $N_EXPECTED pictures expected, median of $RUNS runs"
+    echo "Latency $latency ms, depth $DEPTH, $N_EXPECTED pictures expected, median of $((RUNS > 0 ? RUNS : 1)) runs"
     echo
     echo "| Tool | Set | Wall s | Pictures/s | CPU s (user+sys) | Peak RSS MB | Requests | Time / Zavelon (limit off) |"
     echo "|---|---|---:|---:|---:|---:|---|---:|"
@@ -182,11 +191,16 @@ for latency in $LATENCIES; do
       cpu=$(awk '{print $2 + $3}' "$f" | median)
       rss=$(awk '{print $4 / 1024}' "$f" | median)
       # requests of the run whose wall time is the median one
-      req=$(LC_ALL=C sort -g "$f" | awk -v n="$(wc -l <"$f")" 'NR == int((n + 1) / 2) {$1=$2=$3=$4=""; sub(/^ +/, ""); print}')
+      req=$(LC_ALL=C sort -g "$f" | awk -v n="$(wc -l <"$f")" 'NR == int((n + 1) / 2) {$1=$2=$3=$4=$5=""; sub(/^ +/, ""); print}')
+      items=$(awk '{print $5}' "$f" | median)
       ratio="-"
       [[ -n $ref ]] && ratio=$(awk -v a="$wall" -v b="$ref" 'BEGIN {printf "%.2f", a / b}')
       printf '| %s | %s | %.2f | %.0f | %.2f | %.0f | %s | %s |\n' "$(label "$tool")" "${status[$tool]}" \
         "$wall" "$(awk -v n="$N_EXPECTED" -v w="$wall" 'BEGIN {print n / w}')" "$cpu" "$rss" "$req" "$ratio"
+      if [[ -n $SUMMARY ]]; then
+        printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$latency" "$tool" "${status[$tool]}" "$wall" \
+          "$cpu" "$rss" "$N_EXPECTED" "$items" "$req" >>"$SUMMARY"
+      fi
     done
   )
   echo "$table"
