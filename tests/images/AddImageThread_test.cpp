@@ -1,0 +1,199 @@
+#include "images/AddImageThread.h"
+
+#include "engine/Errors.h"
+#include "images/AddImageFile.h"
+#include "images/ImageLibrary.h"
+#include "images/ImageLibrarySession.h"
+#include "imaging/PictureFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+
+namespace {
+
+class AddImageThreadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // Several formats, so the decoders of every family run side by side.
+        const char *formats[] = {"PCX", "GIF", "TGA", "PNG", "JPEG", "BMP", "TIFF", "DCX"};
+        const char *extensions[] = {"pcx", "gif", "tga", "png", "jpg", "bmp", "tif", "dcx"};
+        for (int i = 0; i < 8; ++i) {
+            const QString path = Path(QStringLiteral("p%1.%2").arg(i).arg(extensions[i]));
+            fixtures::WriteMagick(path, formats[i], 20 + i, 10);
+            m_paths << path;
+        }
+    }
+
+    QString Path(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    QStringList m_paths;
+};
+
+// Many threads adding the same few paths at once, while others read the
+// library, leave exactly one correct record per path.
+TEST_F(AddImageThreadTest, ManyThreadsOneRecordPerPath)
+{
+    TImageLibrary library;
+    std::atomic<bool> adding{true};
+    std::atomic<int> oddRecords{0};
+    std::thread reader([&] {
+        while (adding.load()) {
+            const int count = library.Count();
+            for (int i = 0; i < count; ++i)
+                if (library.Items(i)->Width < 20)
+                    ++oddRecords;
+            for (const QString &path : m_paths)
+                if (const TImageDetail *record = library.Find(path); record && record->FileName != path)
+                    ++oddRecords;
+        }
+    });
+    {
+        TAddImageThreadList threads;
+        for (int round = 0; round < 6; ++round)
+            for (const QString &path : m_paths)
+                ASSERT_NE(threads.Start(library, path), nullptr);
+        // The main thread's build-in adds the same files meanwhile.
+        for (const QString &path : m_paths)
+            AddImageFile(library, path);
+        EXPECT_EQ(threads.Count(), 48);
+        for (int i = 0; i < threads.Count(); ++i)
+            threads.Items(i)->WaitFor();
+        for (int i = 0; i < threads.Count(); ++i)
+            EXPECT_TRUE(threads.Items(i)->Finished());
+    }
+    adding = false;
+    reader.join();
+    EXPECT_EQ(oddRecords.load(), 0);
+    ASSERT_EQ(library.Count(), m_paths.size());
+    std::set<QString> names;
+    for (int i = 0; i < library.Count(); ++i) {
+        const TImageDetail *record = library.Items(i);
+        names.insert(record->FileName);
+        const int index = int(m_paths.indexOf(record->FileName));
+        EXPECT_EQ(record->Width, 20 + index) << record->FileName.toStdString();
+        EXPECT_EQ(record->Height, 10);
+    }
+    EXPECT_EQ(names.size(), size_t(m_paths.size()));
+}
+
+TEST_F(AddImageThreadTest, EndedListStartsNothing)
+{
+    TImageLibrary library;
+    TAddImageThreadList threads;
+    threads.EndAll();
+    EXPECT_EQ(threads.Start(library, m_paths[0]), nullptr);
+    EXPECT_EQ(threads.Count(), 0);
+    EXPECT_THROW(threads.Items(0), std::exception);
+}
+
+TEST_F(AddImageThreadTest, ErrorsEndTheThreadQuietly)
+{
+    TImageLibrary library;
+    TAddImageThreadList threads;
+    TAddImageThread *missing = threads.Start(library, Path("missing.png"));
+    TAddImageThread *tooLong = threads.Start(library, Path(QString(300, QLatin1Char('q'))));
+    missing->WaitFor();
+    tooLong->WaitFor();
+    EXPECT_TRUE(missing->Finished());
+    EXPECT_EQ(library.Count(), 0);
+}
+
+// Shut-down ends the threads without waiting for them, then saves: whatever
+// was being measured then is lost, and nothing reaches the library (or the
+// file) once the save has begun.
+TEST_F(AddImageThreadTest, ShutDownSavesAndNothingAddsAfterwards)
+{
+    const QString file = ImageLibraryFileName(m_dir.path());
+    int countAtSave = 0;
+    {
+        TImageLibrarySession session(file);
+        EXPECT_TRUE(session.StartupError().isEmpty());
+        EXPECT_EQ(session.LibraryFileName(), file);
+        const auto hook = session.PictureSavedHook();
+        for (int round = 0; round < 4; ++round)
+            for (const QString &path : m_paths)
+                hook(path);
+        session.ShutDown();
+        countAtSave = session.ImageLibrary().Count();
+        EXPECT_EQ(QFile(file).size(), 264 + 280 * countAtSave);
+        // Late starts are refused; ended threads, once finished, added nothing.
+        session.AddPictureInBackground(m_paths[0]);
+        EXPECT_EQ(session.AddImageThreads().Count(), 32);
+        for (int i = 0; i < session.AddImageThreads().Count(); ++i)
+            session.AddImageThreads().Items(i)->WaitFor();
+        EXPECT_EQ(session.ImageLibrary().Count(), countAtSave);
+        session.ShutDown(); // a second call does nothing
+    }
+    // The next run reads what was saved.
+    TImageLibrarySession next(file);
+    EXPECT_EQ(next.ImageLibrary().Count(), countAtSave);
+}
+
+TEST_F(AddImageThreadTest, SessionLifecycle)
+{
+    const QString file = ImageLibraryFileName(m_dir.path());
+    {
+        // No file yet: an empty library, written at shut-down as 264 bytes.
+        TImageLibrarySession session(file);
+        EXPECT_TRUE(session.StartupError().isEmpty());
+        EXPECT_EQ(session.ImageLibrary().Count(), 0);
+        session.ShutDown();
+        EXPECT_EQ(QFile(file).size(), 264);
+    }
+    {
+        // A file with another signature: nothing loaded, no error, replaced.
+        fixtures::WriteBytes(file, QByteArray(600, 'z'));
+        TImageLibrarySession session(file);
+        EXPECT_TRUE(session.StartupError().isEmpty());
+        AddImageFile(session.ImageLibrary(), m_paths[3]);
+        session.ShutDown();
+        EXPECT_EQ(QFile(file).size(), 264 + 280);
+    }
+    {
+        // Without ShutDown nothing is written.
+        TImageLibrarySession session(file);
+        AddImageFile(session.ImageLibrary(), m_paths[4]);
+    }
+    EXPECT_EQ(QFile(file).size(), 264 + 280);
+}
+
+// A library file that is there but cannot be read: the error is kept for the
+// user, and shut-down leaves the file alone.
+TEST_F(AddImageThreadTest, UnreadableLibraryIsNotReplaced)
+{
+    const QString file = Path("imglib.db");
+    QDir().mkdir(file); // a folder where the file should be: never readable
+    {
+        TImageLibrarySession session(file);
+        EXPECT_TRUE(session.StartupError().contains(file)) << session.StartupError().toStdString();
+        EXPECT_FALSE(session.SavesOnShutDown());
+        AddImageFile(session.ImageLibrary(), m_paths[0]);
+        EXPECT_NO_THROW(session.ShutDown());
+    }
+    EXPECT_TRUE(QFileInfo(file).isDir());
+}
+
+TEST_F(AddImageThreadTest, FailedSaveRaisesNamingTheFile)
+{
+    const QString file = Path("gone/imglib.db");
+    TImageLibrarySession session(file);
+    try {
+        session.ShutDown();
+        ADD_FAILURE() << "saved into a missing folder";
+    } catch (const EZavelonError &error) {
+        EXPECT_TRUE(error.message().contains(file)) << error.what();
+    }
+}
+
+} // namespace
