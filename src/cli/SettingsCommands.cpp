@@ -1,0 +1,207 @@
+// zavelon-cli task new / settings show: make a task from the default options,
+// and show the settings store.
+#include "cli/Command.h"
+#include "cli/JsonWriter.h"
+#include "cli/OptionsJson.h"
+#include "engine/Errors.h"
+#include "engine/FileNames.h"
+#include "engine/Guid.h"
+#include "engine/MaskEntry.h"
+#include "engine/Task.h"
+#include "settings/RegSettings.h"
+#include "settings/TaskNaming.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <limits>
+#include <optional>
+
+namespace {
+
+// Loads the home's settings as the desktop program does at start, telling
+// on stderr when a damaged store had to be kept aside.
+void LoadSettings(TRegSettings &settings)
+{
+    settings.Load();
+    if (!settings.DamagedStoreCopy().isEmpty()) {
+        PrintErr(QStringLiteral("zavelon-cli: the settings store %1 could not be read (%2); it is kept as %3 "
+                                "and the settings start afresh\n")
+                     .arg(settings.StoreFileName(), settings.StoreDamage(), settings.DamagedStoreCopy())
+                     .toUtf8());
+    }
+}
+
+// The value of "--name VALUE" when the option is given (even as ""), else none.
+std::optional<QString> TakeGivenOption(QStringList &args, const QString &name)
+{
+    if (!args.contains(name))
+        return std::nullopt;
+    return TakeOption(args, name);
+}
+
+std::optional<std::int32_t> TakeIntOption(QStringList &args, const QString &name, std::int32_t low,
+                                          std::int32_t high)
+{
+    const std::optional<QString> text = TakeGivenOption(args, name);
+    if (!text)
+        return std::nullopt;
+    bool ok = false;
+    const int value = text->toInt(&ok);
+    if (!ok || value < low || value > high)
+        throw UsageError(QStringLiteral("%1 needs a whole number from %2 to %3").arg(name).arg(low).arg(high).toStdString());
+    return value;
+}
+
+// A mask as a row of the dialog's list gives it back: extension + ", " + folder.
+QString MaskRow(const QString &entry)
+{
+    const TMaskEntry mask = SplitMaskEntry(entry);
+    return mask.Extension + QStringLiteral(", ") + mask.Folder;
+}
+
+// What the "New Task" dialog holds when it is confirmed.
+struct TNewTaskInput {
+    QString ProjectFile;
+    QString Url;
+    std::optional<QString> Name;
+    QString Note;
+    std::optional<QString> Folder;
+    std::optional<std::int32_t> Depth;
+    std::optional<std::int32_t> MinSize;
+    std::optional<std::int32_t> MaxSize;
+    bool NoLimit = false;
+    QStringList Masks;
+    QStringList Excludes;
+    std::optional<QString> Login;
+};
+
+TNewTaskInput ParseTaskNew(QStringList args)
+{
+    constexpr std::int32_t kMaxInt = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMinInt = std::numeric_limits<std::int32_t>::min();
+    TNewTaskInput input;
+    input.Url = TakeOption(args, QStringLiteral("--url"));
+    input.Name = TakeGivenOption(args, QStringLiteral("--name"));
+    input.Note = TakeOption(args, QStringLiteral("--note"));
+    input.Folder = TakeGivenOption(args, QStringLiteral("--folder"));
+    input.Depth = TakeIntOption(args, QStringLiteral("--depth"), 0, 30); // the track bar's range
+    input.MinSize = TakeIntOption(args, QStringLiteral("--min"), kMinInt, kMaxInt);
+    input.MaxSize = TakeIntOption(args, QStringLiteral("--max"), kMinInt, kMaxInt);
+    input.NoLimit = TakeFlag(args, QStringLiteral("--no-limit"));
+    input.Masks = TakeRepeatedOption(args, QStringLiteral("--mask"));
+    input.Excludes = TakeRepeatedOption(args, QStringLiteral("--exclude"));
+    input.Login = TakeGivenOption(args, QStringLiteral("--login"));
+    if (input.Url.isEmpty())
+        throw UsageError("task new needs --url URL");
+    if (input.Login && !input.Login->contains(QLatin1Char(':')))
+        throw UsageError("--login needs USER:PASSWORD");
+    if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
+        throw UsageError("task new needs exactly one project file" +
+                         (args.size() > 1 ? ", not " + args.join(' ').toStdString() : std::string()));
+    input.ProjectFile = args.first();
+    return input;
+}
+
+// The checks of the dialog's OK, in its order: the name, URL completion, the
+// save folder made when missing.
+void ConfirmDialog(const QString &name, QString &url, const QString &folder)
+{
+    if (!IsValidTaskName(name))
+        throw EZavelonError(QStringLiteral("%1 (task name \"%2\"; choose another with --name)")
+                                .arg(kInvalidTaskNameMessage, name));
+    url = CompleteUrl(url);
+    if (folder.isEmpty())
+        throw EZavelonError(QStringLiteral("Unable to create directory (the save folder is empty)"));
+    if (!QFileInfo(folder).isDir())
+        QDir().mkpath(folder); // a folder that cannot be made is left to the run to report
+}
+
+int TaskNew(const QStringList &args)
+{
+    const TNewTaskInput input = ParseTaskNew(args);
+    TRegSettings settings;
+    LoadSettings(settings);
+    const TRegOptions &defaults = settings.Options;
+
+    // The name comes from the URL as typed, before completion, as in the dialog.
+    const QString name = input.Name ? *input.Name : NameFromUrl(input.Url);
+    const QString folder = input.Folder ? *input.Folder : SaveFolderOfName(defaults.DefaultFolder, name);
+    QString url = input.Url;
+    ConfirmDialog(name, url, folder);
+
+    // Copy-back of the dialog; every other option keeps the constructor's value.
+    TTask task;
+    task.SetName(name);
+    task.URL().SetURI(url);
+    task.SetNote(input.Note);
+    TRegOptions &options = task.Options();
+    options.DefaultFolder = AddBackslash(folder);
+    options.EnableFileLimit = defaults.EnableFileLimit && !input.NoLimit;
+    options.FileMaxSize = input.MaxSize.value_or(defaults.FileMaxSize);
+    options.FileMinSize = input.MinSize.value_or(defaults.FileMinSize);
+    options.SeekDeep = input.Depth.value_or(defaults.SeekDeep);
+    options.FileMasks.clear();
+    for (const QString &entry : input.Masks.isEmpty() ? defaults.FileMasks : input.Masks)
+        options.FileMasks << MaskRow(entry);
+    options.ExcludeFiles = defaults.ExcludeFiles + input.Excludes;
+    options.Scheme.Assign(defaults.Scheme);
+    if (input.Login) {
+        const qsizetype colon = input.Login->indexOf(QLatin1Char(':'));
+        options.NeedToLogin = true;
+        options.LoginUserName = input.Login->left(colon);
+        options.LoginPassword = input.Login->mid(colon + 1);
+    }
+    task.SetID(NewGuidText());
+    task.SetFileName(input.ProjectFile);
+    task.SaveToFile(input.ProjectFile);
+    return kExitOk;
+}
+
+int SettingsShow(const QStringList &args)
+{
+    if (!args.isEmpty())
+        throw UsageError("settings show takes no arguments");
+    TRegSettings settings;
+    LoadSettings(settings);
+    const TRegWindow &window = settings.Window;
+    const TRegMenu &menu = settings.Menu;
+
+    JsonWriter json;
+    json.BeginObject().Key("Window").BeginObject()
+        .Key("Height").Value(window.Height)
+        .Key("Top").Value(window.Top)
+        .Key("Left").Value(window.Left)
+        .Key("Width").Value(window.Width)
+        .Key("State").Value(int(window.State))
+        .Key("ShowMinPrompt").Value(window.ShowMinPrompt)
+        .Key("ShowTip").Value(window.ShowTip)
+        .Key("TipIndex").Value(window.TipIndex)
+        .EndObject();
+    json.Key("Menu").BeginObject()
+        .Key("ShowStatePanel").Value(menu.ShowStatePanel)
+        .Key("ShowStandardToolBar").Value(menu.ShowStandardToolBar)
+        .Key("ShowAllFiles").Value(menu.ShowAllFiles)
+        .Key("FitImages").Value(menu.FitImages)
+        .Key("ImageSort").Value(int(menu.ImageSort))
+        .EndObject();
+    json.Key("Options").BeginObject();
+    WriteOptionsFields(json, settings.Options);
+    json.Key("ProjectPath").Value(settings.Options.ProjectPath)
+        .Key("DefaultTaskAdded").Value(settings.Options.DefaultTaskAdded)
+        .EndObject();
+    json.EndObject();
+    PrintOut(json.Line());
+    return kExitOk;
+}
+
+const CommandRegistrar newCommand{
+    {{QStringLiteral("task"), QStringLiteral("new")},
+     QStringLiteral("task new FILE.wrp --url URL [--name NAME] [--note TEXT] [--folder DIR] [--depth N] "
+                    "[--min KB] [--max KB] [--no-limit] [--mask \"EXT, FOLDER\"]... [--exclude NAME]... "
+                    "[--login USER:PASSWORD]"),
+     TaskNew}};
+const CommandRegistrar showCommand{
+    {{QStringLiteral("settings"), QStringLiteral("show")}, QStringLiteral("settings show"), SettingsShow}};
+
+} // namespace
