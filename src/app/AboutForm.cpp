@@ -1,6 +1,7 @@
 #include "app/AboutForm.h"
 
 #include "app/AppResources.h"
+#include "app/FormPlacement.h"
 #include "engine/AppInfo.h"
 
 #include <QDesktopServices>
@@ -99,6 +100,7 @@ TAboutForm::TAboutForm(QWidget *parent)
     layout->addWidget(m_mailLabel, 3, 0);
     layout->addWidget(goWeb, 1, 1, 3, 1, Qt::AlignRight | Qt::AlignVCenter);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    CenterOnScreen(this);
 }
 
 void TAboutForm::GoWebButtonClick()

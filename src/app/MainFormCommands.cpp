@@ -3,13 +3,15 @@
 #include "app/MainForm.h"
 
 #include "app/AboutForm.h"
+#include "app/ErrorReport.h"
 #include "app/HtmlHelp.h"
-#include "app/RtfWriter.h"
 #include "app/PowerOff.h"
+#include "app/RtfWriter.h"
 #include "app/ShutdownForm.h"
 #include "app/TipForm.h"
 #include "engine/AppInfo.h"
 #include "engine/DateTime.h"
+#include "engine/Errors.h"
 #include "engine/FileNames.h"
 #include "settings/RegSettings.h"
 
@@ -33,7 +35,11 @@ void TMainForm::ViewShowHideStateActionExecute()
 
 void TMainForm::HelpTopicActionExecute()
 {
-    CallHtmlHelp(this, HelpFileName(), kHelpDisplayTopic, 0);
+    try {
+        CallHtmlHelp(this, HelpFileName(), kHelpDisplayTopic, 0);
+    } catch (const EZavelonError &error) {
+        ShowErrorMessage(this, error.message());
+    }
 }
 
 void TMainForm::HelpAboutActionExecute()

@@ -1,6 +1,7 @@
 #include "app/TipForm.h"
 
 #include "app/AppResources.h"
+#include "app/FormPlacement.h"
 #include "engine/AppInfo.h"
 
 #include <QCheckBox>
@@ -107,6 +108,7 @@ TTipForm::TTipForm(QWidget *parent)
     layout->addWidget(whitePanel, 1);
     layout->addLayout(bottom);
     setFixedSize(440, 260);
+    CenterOnScreen(this);
 }
 
 void TTipForm::ShowTipAt(int index)

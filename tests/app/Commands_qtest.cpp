@@ -209,10 +209,10 @@ private slots:
         state->trigger();
         QVERIFY(!state->isChecked());
         QVERIFY(form->StatePanel->isHidden());
-        QVERIFY(splitter->handle(stateIndex)->isHidden());
+        QTRY_VERIFY(splitter->handle(stateIndex)->isHidden());
         state->trigger();
         QVERIFY(!form->StatePanel->isHidden());
-        QVERIFY(!splitter->handle(stateIndex)->isHidden());
+        QTRY_VERIFY(!splitter->handle(stateIndex)->isHidden());
     }
 
     void LayoutHoldsTheDescribedAreas()

@@ -206,9 +206,13 @@ private slots:
         form->LoadTipTimer->start();
         QCOMPARE(form->LoadTipTimer->interval(), 2000);
         form->Settings->Window.ShowTip = false;
-        TModalHandler none([](QWidget *modal) { modal->close(); });
-        form->LoadTipTimerTimer();
-        QVERIFY(form->LoadTipTimer->isActive());
+        {
+            TModalHandler none([](QWidget *modal) { modal->close(); });
+            form->LoadTipTimerTimer();
+            QTest::qWait(30);
+            QVERIFY(!none.Fired());
+            QVERIFY(form->LoadTipTimer->isActive());
+        }
 
         form->Settings->Window.ShowTip = true;
         form->Settings->Window.TipIndex = 0;
@@ -220,8 +224,6 @@ private slots:
             tips->ShowTipCheckBox()->setChecked(true);
             tips->accept();
         });
-        QTest::qWait(30);
-        QVERIFY(!none.Fired());
         form->LoadTipTimerTimer();
         QVERIFY(handler.Fired());
         QCOMPARE(shown, 1);
@@ -318,7 +320,7 @@ private slots:
             auto *dialog = qobject_cast<QFileDialog *>(modal);
             QVERIFY(dialog);
             startDirectory = dialog->directory().absolutePath();
-            dialog->accept();
+            static_cast<QDialog *>(dialog)->accept();
         });
         QVERIFY(BrowseForFolder(QStringLiteral("Default folder"), QString(), folder));
         QCOMPARE(startDirectory, chosen);

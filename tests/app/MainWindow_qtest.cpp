@@ -21,6 +21,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QTest>
+#include <QTimer>
 #include <QTextEdit>
 #include <QTreeWidget>
 
