@@ -146,6 +146,8 @@ void ParseData(const QByteArray &data, qsizetype line, TRegValue &value)
         QByteArray text;
         if (!TakeQuoted(data, pos, text) || pos != data.size())
             FailAt(line, QStringLiteral("a text value is not properly quoted"));
+        if (text.contains('\0'))
+            FailAt(line, QStringLiteral("a text value holds a NUL byte"));
         value.Type = rdString;
         value.Data = text;
         return;
@@ -443,7 +445,7 @@ QList<TRegKey> TRegistryStore::ParseText(const QByteArray &input)
         QByteArray name;
         if (line.startsWith('@'))
             pos = 1;
-        else if (!TakeQuoted(line, pos, name))
+        else if (!TakeQuoted(line, pos, name) || name.contains('\0'))
             FailAt(lineNo, QStringLiteral("a value name is not properly quoted"));
         value.Name = QString::fromUtf8(name);
         while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))

@@ -123,9 +123,13 @@ TEST(RegistryText, RefusesDamagedText)
         "REGEDIT4\n[K]\n\"A\"=-\n",
         "REGEDIT4\n[K]\n\"A\" dword:1\n",
         "REGEDIT4\n[K]\nA=dword:1\n",
+        "REGEDIT4\n[K]\n\"A\"=hex:01,\\\n",
     };
     for (const char *text : damaged)
         EXPECT_THROW(TRegistryStore::ParseText(text), EZavelonError) << text;
+    // A NUL byte inside a quoted text or name.
+    EXPECT_THROW(TRegistryStore::ParseText(QByteArray("REGEDIT4\n[K]\n\"A\"=\"a\0b\"\n", 23)), EZavelonError);
+    EXPECT_THROW(TRegistryStore::ParseText(QByteArray("REGEDIT4\n[K]\n\"A\0\"=\"ab\"\n", 23)), EZavelonError);
 }
 
 TEST(RegistryText, FailureNamesTheLine)
