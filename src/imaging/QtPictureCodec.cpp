@@ -12,12 +12,24 @@
 
 namespace {
 
-// Readers whose header does not tell the size are still held to the limit by
-// Qt's own allocation limit, set once for the process (it is global state).
-void EnsureAllocationLimit()
+// Process-wide reader state is set up once, before any thread reads:
+// - readers whose header does not tell the size are still held to the limit
+//   by Qt's own allocation limit (global state);
+// - every image plugin is loaded and instantiated here, so threads that read
+//   at the same time never race to load one.
+void EnsureReadersReady()
 {
     static std::once_flag once;
-    std::call_once(once, [] { QImageReader::setAllocationLimit(int(kMaxDecodedBytes / (1024 * 1024))); });
+    std::call_once(once, [] {
+        QImageReader::setAllocationLimit(int(kMaxDecodedBytes / (1024 * 1024)));
+        for (const QByteArray &format : QImageReader::supportedImageFormats()) {
+            QBuffer empty;
+            empty.open(QIODevice::ReadOnly);
+            QImageReader reader(&empty, format);
+            reader.setAutoDetectImageFormat(false);
+            reader.supportsOption(QImageIOHandler::Size); // makes the handler
+        }
+    });
 }
 
 EZavelonError DecodeError(const QString &path, const QImageReader &reader)
@@ -35,7 +47,6 @@ void OpenFile(QFile &file, const QString &path)
 
 void OpenReader(QImageReader &reader, const QString &path)
 {
-    EnsureAllocationLimit();
     // The extension chose the format; the content must not choose another.
     reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
@@ -56,6 +67,7 @@ bool AdvanceToNextImage(QImageReader &reader)
 
 QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool all)
 {
+    EnsureReadersReady();
     QFile file(path);
     OpenFile(file, path);
     QImageReader reader(&file, format);
@@ -80,6 +92,7 @@ QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool a
 
 int QtImageCount(const QString &path, const QByteArray &format)
 {
+    EnsureReadersReady();
     QFile file(path);
     OpenFile(file, path);
     QImageReader reader(&file, format);
@@ -89,6 +102,7 @@ int QtImageCount(const QString &path, const QByteArray &format)
 
 bool QtCanRead(const QString &path, const QByteArray &format)
 {
+    EnsureReadersReady();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
