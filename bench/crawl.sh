@@ -66,7 +66,13 @@ if [[ " $TOOLS " == *" zavelon"* ]]; then
   fi
 fi
 
-SITE=${BENCH_SITE_CACHE:-$BENCH_WORK}/site
+# BENCH_SITE_CACHE=DIR keeps generated sites between invocations.
+if [[ -n ${BENCH_SITE_CACHE:-} ]]; then
+  SITE=$BENCH_SITE_CACHE/site-$(echo "$DEPTH $SITE_ARGS" | md5sum | cut -c1-8)
+  chmod 755 "$BENCH_SITE_CACHE" 2>/dev/null || true
+else
+  SITE=$BENCH_WORK/site
+fi
 # shellcheck disable=SC2086
 make_site "$SITE" --depth "$DEPTH" $SITE_ARGS
 EXPECTED=$SITE/expected.txt
