@@ -140,5 +140,9 @@ QByteArray JsonWriter::Number(double number)
         return "null";
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    return QByteArray(buffer, result.ptr - buffer);
+    QByteArray text(buffer, result.ptr - buffer);
+    // Keep a float a float for readers that tell 2 from 2.0.
+    if (!text.contains('.') && !text.contains('e'))
+        text += ".0";
+    return text;
 }

@@ -27,8 +27,9 @@ public:
     JsonWriter &Value(int number) { return Value(std::int64_t(number)); }
     JsonWriter &Value(std::int64_t number);
     JsonWriter &Value(std::uint64_t number);
-    // The shortest text that reads back as the same double; NaN and the
-    // infinities, which JSON cannot hold, are written as null.
+    // The shortest text that reads back as the same double, always with a
+    // fraction or an exponent ("2.0", "1e+300"); NaN and the infinities, which
+    // JSON cannot hold, are written as null.
     JsonWriter &Value(double number);
     JsonWriter &Null();
     // An array of texts.

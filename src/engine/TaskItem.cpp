@@ -33,12 +33,12 @@ void TTaskItem::Assign(const TPersistent &source)
 
 QString TTaskItem::CurrentFile() const
 {
-    QMutexLocker locker(&m_fileLock);
+    const std::lock_guard locker(m_fileLock);
     return m_currentFile;
 }
 
 void TTaskItem::SetCurrentFile(const QString &path)
 {
-    QMutexLocker locker(&m_fileLock);
+    const std::lock_guard locker(m_fileLock);
     m_currentFile = path;
 }

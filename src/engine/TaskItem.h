@@ -3,10 +3,10 @@
 #include "engine/ParsedUrl.h"
 #include "engine/Persistent.h"
 
-#include <QMutex>
 #include <QString>
 
 #include <atomic>
+#include <mutex>
 
 class TTask;
 
@@ -61,7 +61,7 @@ private:
     std::atomic<bool> m_done{false};
     std::atomic<bool> m_running{false};
     std::atomic<int> m_depth{-1};
-    mutable QMutex m_fileLock;
+    mutable std::mutex m_fileLock;
     QString m_currentFile;
 
     // Where the owning list keeps the item; see TTaskItemList.

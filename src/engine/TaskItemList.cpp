@@ -43,13 +43,18 @@ void TTaskItemList::Assign(const TPersistent &source)
     }
 }
 
-int TTaskItemList::AddSorted(TTaskItem *item)
+int TTaskItemList::AddSorted(TTaskItem *item, bool *added)
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
+    if (added)
+        *added = true;
     if (m_count == 0)
         return Add(item);
-    if (const TTaskItem *present = m_byUrl.value(item->URL().URI()))
+    if (const TTaskItem *present = m_byUrl.value(item->URL().URI())) {
+        if (added)
+            *added = false;
         return IndexOfItem(present);
+    }
     m_byUrl.insert(item->URL().URI(), item);
     if (!m_ordered)
         return InsertUnordered(item);
@@ -58,7 +63,7 @@ int TTaskItemList::AddSorted(TTaskItem *item)
 
 int TTaskItemList::Add(TTaskItem *item)
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     // The last item of a URL text is the one IndexOfURL reports.
     m_byUrl.insert(item->URL().URI(), item);
     const qint64 priority = item->Priority();
@@ -77,7 +82,7 @@ int TTaskItemList::Add(TTaskItem *item)
 
 void TTaskItemList::Clear()
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     m_byUrl.clear();
     m_buckets.clear();
     m_tree.clear();
@@ -90,7 +95,7 @@ void TTaskItemList::DeleteAll()
 {
     QList<TTaskItem *> items;
     {
-        QMutexLocker locker(&m_lock);
+        const std::lock_guard locker(m_lock);
         items = ToList();
         Clear();
     }
@@ -101,13 +106,13 @@ void TTaskItemList::DeleteAll()
 
 int TTaskItemList::Count() const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     return m_count;
 }
 
 TTaskItem *TTaskItemList::Get(int index) const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     if (index < 0 || index >= m_count)
         throw EZavelonError(QStringLiteral("Item index out of bounds (%1 of %2)").arg(index).arg(m_count));
     if (!m_ordered)
@@ -119,14 +124,14 @@ TTaskItem *TTaskItemList::Get(int index) const
 
 int TTaskItemList::IndexOfURL(const QString &url) const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     const TTaskItem *item = m_byUrl.value(url);
     return item ? IndexOfItem(item) : -1;
 }
 
 QList<TTaskItem *> TTaskItemList::ToList() const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     if (!m_ordered)
         return m_flat;
     QList<TTaskItem *> items;
@@ -138,7 +143,7 @@ QList<TTaskItem *> TTaskItemList::ToList() const
 
 bool TTaskItemList::IsPriorityOrdered() const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     return m_ordered;
 }
 

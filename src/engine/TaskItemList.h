@@ -5,9 +5,9 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
-#include <QRecursiveMutex>
 #include <QString>
 
+#include <mutex>
 #include <vector>
 
 class TTask;
@@ -46,8 +46,10 @@ public:
     // Inserts the item before the first entry of lower priority and returns
     // its index. When an item of the same URL text (compared exactly) is
     // present, returns that item's index and adds nothing: the caller sees
-    // that Get(index) is not its item and frees it.
-    int AddSorted(TTaskItem *item);
+    // that Get(index) is not its item and frees it. Another thread may insert
+    // between the two calls, so a caller that does not hold the page lock
+    // asks `added` instead, which is set under the list's lock.
+    int AddSorted(TTaskItem *item, bool *added = nullptr);
     // Appends without the priority order or the duplicate test (for loading).
     int Add(TTaskItem *item);
 
@@ -96,7 +98,7 @@ private:
 
     TTask *m_task;
     QMutex *m_pageLock;
-    mutable QRecursiveMutex m_lock;
+    mutable std::recursive_mutex m_lock;
     QHash<QString, TTaskItem *> m_byUrl;
     int m_count = 0;
     bool m_ordered = true;

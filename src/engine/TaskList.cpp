@@ -17,7 +17,7 @@ void TTaskList::Assign(const TPersistent &source)
         return;
     QList<TTask *> sources;
     {
-        QMutexLocker locker(&other->m_lock);
+        const std::lock_guard locker(other->m_lock);
         sources = other->m_tasks;
     }
     Clear();
@@ -30,7 +30,7 @@ void TTaskList::Assign(const TPersistent &source)
 
 int TTaskList::Add(TTask *task)
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     m_tasks.append(task);
     return static_cast<int>(m_tasks.size()) - 1;
 }
@@ -39,7 +39,7 @@ void TTaskList::Clear()
 {
     QList<TTask *> tasks;
     {
-        QMutexLocker locker(&m_lock);
+        const std::lock_guard locker(m_lock);
         tasks.swap(m_tasks);
     }
     qDeleteAll(tasks);
@@ -47,13 +47,13 @@ void TTaskList::Clear()
 
 int TTaskList::Count() const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     return static_cast<int>(m_tasks.size());
 }
 
 TTask *TTaskList::Get(int index) const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     if (index < 0 || index >= m_tasks.size())
         throw EZavelonError(QStringLiteral("Task index out of bounds (%1 of %2)").arg(index).arg(m_tasks.size()));
     return m_tasks[index];
@@ -61,14 +61,14 @@ TTask *TTaskList::Get(int index) const
 
 void TTaskList::HideAll()
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     for (TTask *task : m_tasks)
         task->SetShown(false);
 }
 
 int TTaskList::RunningCount() const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     int count = 0;
     for (const TTask *task : m_tasks)
         count += task->Stopped() ? 0 : 1;
@@ -77,7 +77,7 @@ int TTaskList::RunningCount() const
 
 int TTaskList::IndexOfID(const QString &id) const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     for (qsizetype i = 0; i < m_tasks.size(); ++i) {
         if (m_tasks[i]->ID() == id)
             return static_cast<int>(i);
@@ -87,7 +87,7 @@ int TTaskList::IndexOfID(const QString &id) const
 
 int TTaskList::IndexOfFileName(const QString &path) const
 {
-    QMutexLocker locker(&m_lock);
+    const std::lock_guard locker(m_lock);
     for (qsizetype i = 0; i < m_tasks.size(); ++i) {
         if (m_tasks[i]->FileName() == path)
             return static_cast<int>(i);

@@ -3,8 +3,9 @@
 #include "engine/Persistent.h"
 
 #include <QList>
-#include <QRecursiveMutex>
 #include <QString>
+
+#include <mutex>
 
 class TTask;
 
@@ -43,6 +44,6 @@ public:
     int IndexOfFileName(const QString &path) const;
 
 private:
-    mutable QRecursiveMutex m_lock;
+    mutable std::recursive_mutex m_lock;
     QList<TTask *> m_tasks;
 };

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <limits>
+
 namespace {
 
 struct CliResult {
@@ -91,7 +94,7 @@ TEST(TaskCommands, ShowPrintsOneObjectWithKeysInContractOrder)
               "\"ProxyServerAddr\":\"proxy.local\",\"ProxyServerPort\":3128,\"ProxyLoginUserName\":\"pu\","
               "\"ProxyLoginPassword\":\"pp\",\"DefaultLogFolder\":\"/logs/\",\"AutoSaveLog\":false,"
               "\"FileMasks\":[\"gif, Saved\",\"jpg, Photos\"],\"ExcludeFiles\":[],"
-              "\"Scheme\":{\"SchemeType\":2,\"SchemeCount\":1,\"SchemeStartDate\":45123,"
+              "\"Scheme\":{\"SchemeType\":2,\"SchemeCount\":1,\"SchemeStartDate\":45123.0,"
               "\"SchemeStartTime\":0.30000000000000004},"
               "\"NeedToLogin\":true,\"LoginUserName\":\"me\",\"LoginPassword\":\"secret\"},"
               "\"Items\":[{\"Done\":true,\"Depth\":0,\"URL\":\"http://h.example/start.html\"},"
@@ -99,13 +102,18 @@ TEST(TaskCommands, ShowPrintsOneObjectWithKeysInContractOrder)
               "{\"Done\":true,\"Depth\":1,\"URL\":\"http://h.example/b.jpg\"}]}\n");
 }
 
-TEST(TaskCommands, ShowReplacesInvalidUtf8)
+TEST(TaskCommands, ShowOddStoredValues)
 {
+    // Invalid UTF-8 is replaced; a NaN date has no JSON number and prints as
+    // null; other doubles print exactly.
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("raw.wrp"));
     QByteArray bytes(TTask::kItemsOffset, '\0');
     bytes.replace(11, 3, "a\xFF" "b");
+    const qsizetype schemeAt = TTask::kHeaderSize + 529448;
+    const double dates[] = {std::numeric_limits<double>::quiet_NaN(), -1e-300};
+    std::memcpy(bytes.data() + schemeAt, dates, sizeof dates); // little-endian host
     bytes += "1,-1,http://h/\xC3\r\n";
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -114,6 +122,8 @@ TEST(TaskCommands, ShowReplacesInvalidUtf8)
     const CliResult run = RunTaskCli(dir, {"task", "show", path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith("{\"Name\":\"a\xEF\xBF\xBD" "b\",")) << run.out.left(40).toStdString();
+    EXPECT_TRUE(run.out.contains("\"SchemeStartDate\":null,\"SchemeStartTime\":-1e-300}")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("\"FileMaxSize\":0,")) << run.out.toStdString();
     EXPECT_TRUE(run.out.endsWith("\"Items\":[{\"Done\":true,\"Depth\":-1,\"URL\":\"http://h/\xEF\xBF\xBD\"}]}\n"));
 }
 

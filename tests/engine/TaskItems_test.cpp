@@ -6,10 +6,13 @@
 #include "engine/TaskItemList.h"
 #include "engine/TaskList.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -27,8 +30,10 @@ struct TaskFixture
     int AddSorted(const QString &url)
     {
         TTaskItem *item = Item(url);
-        const int index = task.Items().AddSorted(item);
-        if (task.Items().Get(index) != item)
+        bool added = false;
+        const int index = task.Items().AddSorted(item, &added);
+        EXPECT_EQ(added, task.Items().Get(index) == item) << url.toStdString();
+        if (!added)
             delete item;
         return index;
     }
@@ -359,4 +364,50 @@ TEST(TaskList, LookupsAndRunningCount)
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_THROW(copy.Assign(*copy.Get(0)), EZavelonError);
+}
+
+TEST(TaskItemList, WorkersAddingAtOnceKeepOneItemPerUrlInOrder)
+{
+    // Four threads queue overlapping link sets, as the workers of a task do.
+    // (Also a case for the thread sanitizer build.)
+    TaskFixture f;
+    constexpr int kThreads = 4;
+    constexpr int kLinks = 1500;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&f, t] {
+            for (int i = 0; i < kLinks; ++i) {
+                const int n = (i * 7 + t * 500) % 3000; // overlapping ranges
+                const QString host = n % 3 == 0 ? "w.a.c" : n % 3 == 1 ? "i.a.c" : "x.org";
+                TTaskItem *item = new TTaskItem(&f.task, QStringLiteral("http://%1/%2").arg(host).arg(n));
+                bool added = false;
+                f.task.Items().AddSorted(item, &added);
+                if (!added)
+                    delete item;
+                f.task.Items().IndexOfURL(QStringLiteral("http://x.org/1"));
+            }
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+
+    const QList<TTaskItem *> items = f.task.Items().ToList();
+    QSet<QString> seen;
+    for (int i = 0; i < items.size(); ++i) {
+        const QString url = items[i]->URL().URI();
+        EXPECT_FALSE(seen.contains(url)) << url.toStdString();
+        seen.insert(url);
+        EXPECT_EQ(f.task.Items().IndexOfURL(url), i);
+        if (i > 0) {
+            EXPECT_GE(items[i - 1]->Priority(), items[i]->Priority()) << i;
+        }
+    }
+    QSet<QString> expected;
+    for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kLinks; ++i) {
+            const int n = (i * 7 + t * 500) % 3000;
+            expected.insert(QStringLiteral("http://%1/%2").arg(n % 3 == 0 ? "w.a.c" : n % 3 == 1 ? "i.a.c" : "x.org").arg(n));
+        }
+    }
+    EXPECT_EQ(seen, expected);
 }
