@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <iterator>
 
 TImageLibrary::TImageLibrary()
     : m_header(std::make_unique<TImageLibraryHeader>())
@@ -62,10 +63,12 @@ const TImageDetail *TImageLibrary::Find(const QString &path) const
 bool TImageLibrary::Remove(const TImageDetail *record)
 {
     std::lock_guard lock(m_lock);
-    const auto at = std::find(m_items.begin(), m_items.end(), record);
-    if (at == m_items.end())
+    // Searched from the end: the library window's verify removes records
+    // walking from the last to the first, which makes each removal cheap.
+    const auto at = std::find(m_items.rbegin(), m_items.rend(), record);
+    if (at == m_items.rend())
         return false;
-    m_items.erase(at);
+    m_items.erase(std::next(at).base());
     // The index lists a name's records in list order, so the first one left
     // is still the first in the list.
     const auto named = m_index.find(record->FileName);

@@ -58,6 +58,8 @@ public:
     // Empties the list (the records are not destroyed).
     void Clear();
 
+    // The header as last read or written (not synchronised with a load or
+    // save running at the same time).
     const TImageLibraryHeader &Header() const { return *m_header; }
 
     // Reads the file into the list (after the records already there).
