@@ -1,6 +1,7 @@
 // zavelon-cli task show / task urls: inspect a project file.
 #include "cli/Command.h"
 #include "cli/JsonWriter.h"
+#include "cli/OptionsJson.h"
 #include "engine/Task.h"
 #include "engine/TaskItem.h"
 #include "engine/UrlList.h"
@@ -12,36 +13,6 @@ QString TakeProjectFile(QStringList args, const char *usage)
     if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
         throw UsageError(usage);
     return args.first();
-}
-
-void WriteOptions(JsonWriter &json, const TRegOptions &options)
-{
-    json.BeginObject()
-        .Key("DefaultFolder").Value(options.DefaultFolder)
-        .Key("EnableFileLimit").Value(options.EnableFileLimit)
-        .Key("FileMaxSize").Value(options.FileMaxSize)
-        .Key("FileMinSize").Value(options.FileMinSize)
-        .Key("SeekDeep").Value(options.SeekDeep)
-        .Key("AutoShutDown").Value(options.AutoShutDown)
-        .Key("UseProxyServer").Value(options.UseProxyServer)
-        .Key("ProxyServerAddr").Value(options.ProxyServerAddr)
-        .Key("ProxyServerPort").Value(options.ProxyServerPort)
-        .Key("ProxyLoginUserName").Value(options.ProxyLoginUserName)
-        .Key("ProxyLoginPassword").Value(options.ProxyLoginPassword)
-        .Key("DefaultLogFolder").Value(options.DefaultLogFolder)
-        .Key("AutoSaveLog").Value(options.AutoSaveLog)
-        .Key("FileMasks").Value(options.FileMasks)
-        .Key("ExcludeFiles").Value(options.ExcludeFiles);
-    json.Key("Scheme").BeginObject()
-        .Key("SchemeType").Value(int(options.Scheme.SchemeType))
-        .Key("SchemeCount").Value(options.Scheme.SchemeCount)
-        .Key("SchemeStartDate").Value(options.Scheme.SchemeStartDate)
-        .Key("SchemeStartTime").Value(options.Scheme.SchemeStartTime)
-        .EndObject();
-    json.Key("NeedToLogin").Value(options.NeedToLogin)
-        .Key("LoginUserName").Value(options.LoginUserName)
-        .Key("LoginPassword").Value(options.LoginPassword)
-        .EndObject();
 }
 
 int TaskShow(const QStringList &args)
