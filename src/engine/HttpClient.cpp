@@ -114,6 +114,15 @@ QByteArray OriginKey(const QString &url, const QString &proxy, int proxyPort)
     return key;
 }
 
+std::mutex g_trustLock;
+QByteArray g_trusted;
+
+QByteArray TrustedCertificates()
+{
+    std::lock_guard<std::mutex> guard(g_trustLock);
+    return g_trusted;
+}
+
 QString StatusText(long status)
 {
     return QStringLiteral("HTTP status %1").arg(status);
@@ -203,6 +212,12 @@ QByteArray THttpClient::RequestUrl(const QString &url)
     return out;
 }
 
+void THttpClient::TrustCertificates(const QByteArray &pem)
+{
+    std::lock_guard<std::mutex> guard(g_trustLock);
+    g_trusted = pem;
+}
+
 void THttpClient::Cancel()
 {
     std::lock_guard<std::mutex> guard(m_multiLock);
@@ -264,6 +279,7 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
     const QByteArray proxyPassword = ProxyPassword.toUtf8();
     const QByteArray user = Username.toUtf8();
     const QByteArray password = Password.toUtf8();
+    const QByteArray trusted = CaCertificates.isEmpty() ? TrustedCertificates() : CaCertificates;
     char errorText[CURL_ERROR_SIZE] = {};
 
     CURL *easy = curl_easy_init();
@@ -287,9 +303,8 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
     if (head)
         curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
-    if (!CaCertificates.isEmpty()) {
-        curl_blob blob{const_cast<char *>(CaCertificates.constData()), size_t(CaCertificates.size()),
-                       CURL_BLOB_COPY};
+    if (!trusted.isEmpty()) {
+        curl_blob blob{const_cast<char *>(trusted.constData()), size_t(trusted.size()), CURL_BLOB_COPY};
         curl_easy_setopt(easy, CURLOPT_CAINFO_BLOB, &blob);
     }
     if (!proxy.isEmpty()) {

@@ -59,8 +59,12 @@ public:
     // receives no byte for StallTimeoutSeconds.
     int ConnectTimeoutSeconds = 30;
     int StallTimeoutSeconds = 60;
-    // Extra trusted certificates (PEM), beside the system's; for a private CA.
+    // Trusted certificates (PEM) instead of the system's, for a private CA;
+    // empty: the process-wide ones (see TrustCertificates), else the system's.
     QByteArray CaCertificates;
+    // The certificates every client trusts when it names none of its own
+    // (for sites signed by a private CA); empty restores the system's.
+    static void TrustCertificates(const QByteArray &pem);
 
     // Called on the client's thread whenever body bytes have arrived, with the
     // number received so far in the current transfer.

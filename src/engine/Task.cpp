@@ -1,7 +1,22 @@
 #include "engine/Task.h"
 
+#include "engine/PageLock.h"
+#include "engine/TaskItem.h"
+#include "engine/TaskThread.h"
+#include "engine/TaskViews.h"
+
+namespace {
+
+// Workers one Run starts, and the number of running workers below which an
+// ending worker is replaced.
+constexpr int kRunStarts = 8;
+constexpr int kKeepRunning = 7;
+
+} // namespace
+
 TTask::TTask()
-    : m_items(this)
+    : m_pageLock(std::make_shared<TPageLock>())
+    , m_items(this, m_pageLock.get())
 {
 }
 
@@ -23,5 +38,124 @@ void TTask::Assign(const TPersistent &source)
     m_name = other->Name();
     m_note = other->Note();
     m_stopped = other->Stopped();
+    m_filesView = other->FilesView();
+    m_logView = other->LogView();
     m_fileName = other->FileName();
+}
+
+// ---- Run control -----------------------------------------------------------
+
+void TTask::Run()
+{
+    SetStopped(false);
+    if (m_items.Count() == 0) {
+        auto *start = new TTaskItem(this, m_url.URI());
+        start->SetDepth(0);
+        if (Shown())
+            AddItemRow(start);
+        if (m_items.Get(m_items.AddSorted(start)) != start)
+            delete start;
+    }
+    for (int started = 0; started < kRunStarts; ++started) {
+        TTaskItem *item = m_items.FirstWaiting();
+        if (!item)
+            break;
+        item->Start();
+    }
+    if (RunningCount() == 0) {
+        SetStopped(true);
+        if (m_onFinished)
+            m_onFinished(this);
+    }
+}
+
+void TTask::Stop()
+{
+    SetStopped(true);
+    SetStopping(true);
+    for (int index = m_items.Count() - 1; index >= 0; --index) {
+        TTaskItem *item = m_items.Get(index);
+        if (item->Running())
+            item->StopWorker();
+    }
+    SetStopping(false);
+}
+
+int TTask::RunningCount() const
+{
+    return m_items.RunningCount();
+}
+
+void TTask::WorkerFinished(TTaskThread *worker)
+{
+    if (!worker)
+        return;
+    TTaskItem *item = worker->Item();
+    item->SetDone(true);
+    SetDoneCount(DoneCount() + 1);
+    SetRunning(item, false);
+    RemoveItemRow(item);
+    if (!Stopping() && !Stopped()) {
+        // The waiting items in list order while fewer than seven run; the
+        // list answers both questions without a walk.
+        while (RunningCount() < kKeepRunning) {
+            TTaskItem *next = m_items.FirstWaiting();
+            if (!next)
+                break;
+            next->Start();
+        }
+    }
+    if (RunningCount() == 0) {
+        SetStopped(true);
+        if (m_onFinished)
+            m_onFinished(this);
+    }
+}
+
+// ---- View operations -------------------------------------------------------
+
+void TTask::AddItemRow(TTaskItem *item)
+{
+    if (!item || !m_filesView)
+        return;
+    TFileRow row;
+    row.StateImage = item->Running() ? 1 : 0;
+    row.URL = item->URL().URI();
+    row.Type = TTaskThread::ExtractFileExt(item->URL().Document());
+    row.Depth = QString::number(item->Depth());
+    m_filesView->AddItemRow(item, row);
+}
+
+void TTask::RemoveItemRow(TTaskItem *item)
+{
+    if (m_filesView)
+        m_filesView->RemoveItemRow(item);
+}
+
+void TTask::SetRunning(TTaskItem *item, bool running)
+{
+    if (item->Running() == running)
+        return;
+    item->SetRunning(running);
+    if (m_filesView)
+        m_filesView->SetRowStateImage(item, running ? 1 : 0);
+}
+
+void TTask::UpdateProgressRow(TTaskThread *worker)
+{
+    if (!Shown() || !m_filesView || !worker)
+        return;
+    m_filesView->UpdateProgressRow(worker->Item(), worker->SizeText(), worker->PercentText());
+}
+
+void TTask::AddPictureRow(const QString &path, qint64 size)
+{
+    if (m_picturesView && Shown())
+        m_picturesView->AddPictureRow(PictureRow(path, size));
+}
+
+void TTask::ShowLog(const QString &message)
+{
+    if (m_logView)
+        m_logView->AppendLogLine(LogLine(message));
 }

@@ -8,13 +8,28 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 
 class QIODevice;
+class TFilesView;
+class TLogView;
+class TPageLock;
+class TPicturesView;
+class TTaskThread;
 
 // One download job: a start URL, a name, a note, its own options and the
 // growing list of URLs found for it. Each task lives in a project file of its
 // own (".wrp"): a 5136-byte header, the options block, then one text line per
 // item. The task owns its options, its items and its start URL.
+//
+// Running (main thread only): Run starts workers (TTaskThread) for the first
+// waiting items in list order, at most eight; each worker's end comes back
+// to WorkerFinished, which marks its item done and starts waiting items while
+// fewer than seven run; when none runs any more the task is stopped and
+// OnFinished is called. Stop ends every worker at once (see TTaskThread for
+// what it guarantees). The task shows its work only through its three views
+// (see TaskViews.h), which it refers to and does not own.
 class TTask : public TPersistent
 {
 public:
@@ -23,15 +38,17 @@ public:
     static constexpr qsizetype kItemsOffset = kHeaderSize + TRegOptions::kBlockSize;
 
     TTask();
-    // A task must be stopped before it is destroyed. Frees every item.
+    // A task should be stopped before it is destroyed; its items' workers
+    // are stopped anyway when the items are freed. Frees every item.
     ~TTask() override;
 
     TTask(const TTask &) = delete;
     TTask &operator=(const TTask &) = delete;
 
     // Copies the items (as TTaskItemList::Assign does), the options, Name,
-    // Note, Stopped, the URL text and FileName from another TTask; not ID nor
-    // DoneCount. Any other source is refused with the assignment error.
+    // Note, Stopped, the URL text, FilesView, LogView and FileName from another
+    // TTask; not ID nor DoneCount. Any other source is refused with the
+    // assignment error.
     void Assign(const TPersistent &source) override;
     QString ClassName() const override { return QStringLiteral("TTask"); }
 
@@ -81,7 +98,62 @@ public:
     void LoadFromStream(QIODevice &stream);
     void SaveToStream(QIODevice &stream) const;
 
+    // ---- Run control (main thread) ----
+
+    // Starts or resumes the run: Stopped := false; a task without items
+    // gets its start item (depth 0, shown when the task is shown); then the
+    // first waiting items in list order are started, at most eight. When
+    // nothing is waiting and no worker runs, the run ends at once: Stopped
+    // := true and OnFinished is called (a scheduled start of a finished task
+    // must not leave it marked running for good).
+    void Run();
+    // Ends the run at once: Stopped := true, every running item's worker is
+    // stopped (last item first); the items wait again. OnFinished is not
+    // called. When it returns, no worker of the task touches the task, its
+    // items, its views or its files any more, and the page lock is free.
+    void Stop();
+    // The number of running items.
+    int RunningCount() const;
+    // The end handler of every worker the task starts; runs on the main
+    // thread after the worker ended by itself, whatever the outcome.
+    void WorkerFinished(TTaskThread *worker);
+
+    // Called when a run has ended by itself (the last worker has ended).
+    using FinishedHandler = std::function<void(TTask *task)>;
+    const FinishedHandler &OnFinished() const { return m_onFinished; }
+    void SetOnFinished(FinishedHandler handler) { m_onFinished = std::move(handler); }
+
+    // Serialises the page step of the task's workers (scan to last queued
+    // link). Shared with the workers, which may outlive the task a moment.
+    const std::shared_ptr<TPageLock> &PageLock() const { return m_pageLock; }
+
+    // ---- Views (referenced, not owned) and their operations (main thread) ----
+
+    TFilesView *FilesView() const { return m_filesView; }
+    void SetFilesView(TFilesView *view) { m_filesView = view; }
+    TLogView *LogView() const { return m_logView; }
+    void SetLogView(TLogView *view) { m_logView = view; }
+    TPicturesView *PicturesView() const { return m_picturesView; }
+    void SetPicturesView(TPicturesView *view) { m_picturesView = view; }
+
+    // Adds the files-view row of `item` (nothing for a null item): URL, type
+    // (the extension of its document), "---", its depth, "---", and the
+    // state image of its Running.
+    void AddItemRow(TTaskItem *item);
+    // Deletes the first files-view row of `item`, if any.
+    void RemoveItemRow(TTaskItem *item);
+    // Sets the item's Running and its row's state image (1 running, 0 not);
+    // nothing when Running already has that value.
+    void SetRunning(TTaskItem *item, bool running);
+    // While the task is shown: the size and percentage of the worker's item.
+    void UpdateProgressRow(TTaskThread *worker);
+    // While the task is shown and has a pictures view: the saved file's row.
+    void AddPictureRow(const QString &path, qint64 size);
+    // Appends "[date time] - message" to the log view.
+    void ShowLog(const QString &message);
+
 private:
+    const std::shared_ptr<TPageLock> m_pageLock;
     TTaskItemList m_items;
     TRegOptions m_options;
     QString m_note;
@@ -93,4 +165,8 @@ private:
     QString m_fileName;
     std::atomic<bool> m_stopping{false};
     std::atomic<int> m_doneCount{0};
+    TFilesView *m_filesView = nullptr;
+    TLogView *m_logView = nullptr;
+    TPicturesView *m_picturesView = nullptr;
+    FinishedHandler m_onFinished;
 };

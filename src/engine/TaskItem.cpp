@@ -2,6 +2,9 @@
 
 #include "engine/ItemPriority.h"
 #include "engine/Task.h"
+#include "engine/TaskThread.h"
+
+#include <QFile>
 
 TTaskItem::TTaskItem(TTask *task, const QString &url)
     : m_task(task)
@@ -10,6 +13,44 @@ TTaskItem::TTaskItem(TTask *task, const QString &url)
 }
 
 TTaskItem::~TTaskItem() = default;
+
+void TTaskItem::SetDone(bool done)
+{
+    m_done = done;
+    if (m_task)
+        m_task->Items().ItemStateChanged(this);
+}
+
+void TTaskItem::SetRunning(bool running)
+{
+    m_running = running;
+    if (m_task)
+        m_task->Items().ItemStateChanged(this);
+}
+
+void TTaskItem::Start()
+{
+    // A previous worker of this item has ended; its handle goes now.
+    m_worker = std::make_unique<TTaskThread>(m_task, m_url.URI(), this);
+    TTask *task = m_task;
+    m_worker->Start([task](TTaskThread *worker) { task->WorkerFinished(worker); });
+    task->SetRunning(this, true);
+}
+
+void TTaskItem::StopWorker()
+{
+    if (m_worker) {
+        if (!m_worker->Stop())
+            return; // ended by itself: WorkerFinished still handles it
+        m_worker.reset();
+    }
+    SetRunning(false);
+    const QString file = CurrentFile();
+    if (!file.isEmpty()) {
+        QFile::remove(file);
+        SetCurrentFile(QString());
+    }
+}
 
 void TTaskItem::SetUrlAndHost(const QString &url, const QString &taskHost)
 {
@@ -25,8 +66,8 @@ void TTaskItem::Assign(const TPersistent &source)
         AssignError(source);
     if (other == this)
         return;
-    m_done = other->Done();
-    m_running = other->Running();
+    SetDone(other->Done());
+    SetRunning(other->Running());
     SetCurrentFile(other->CurrentFile());
     SetUrlAndHost(other->URL().URI(), other->TaskHost());
 }

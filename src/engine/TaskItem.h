@@ -6,9 +6,11 @@
 #include <QString>
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 
 class TTask;
+class TTaskThread;
 
 // One URL found for a task, with its run state. An item is waiting while it
 // is neither Done nor Running. Once in a TTaskItemList, its URL and TaskHost
@@ -19,6 +21,7 @@ public:
     // `task` may be null for an item that belongs to no task; TaskHost is the
     // host of the task's start URL at this moment.
     TTaskItem(TTask *task, const QString &url);
+    // Stops the item's worker if it still runs (see TTaskThread).
     ~TTaskItem() override;
 
     TTaskItem(const TTaskItem &) = delete;
@@ -36,11 +39,13 @@ public:
     // 1000 x host class + URL length (see ItemPriority); computed once.
     qint64 Priority() const { return m_priority; }
 
-    // Plain run-state values; each setter only stores the value.
+    // Run-state values. The setters store the value and tell the task's
+    // item list, which keeps count of the waiting and running items. The
+    // files view's state image follows through TTask::SetRunning.
     bool Done() const { return m_done; }
-    void SetDone(bool done) { m_done = done; }
+    void SetDone(bool done);
     bool Running() const { return m_running; }
-    void SetRunning(bool running) { m_running = running; }
+    void SetRunning(bool running);
     int Depth() const { return m_depth; }
     void SetDepth(int depth) { m_depth = depth; }
 
@@ -48,6 +53,17 @@ public:
     // the worker's thread and read by a stop on the main thread, hence locked.
     QString CurrentFile() const;
     void SetCurrentFile(const QString &path);
+
+    // The worker last started for this item, owned by the item; null when
+    // none. Main thread only.
+    TTaskThread *Worker() const { return m_worker.get(); }
+    // Makes a worker for the item, attaches the task's end handler
+    // (TTask::WorkerFinished), lets it run and marks the item running.
+    void Start();
+    // Ends the item's worker at once; the item is waiting again and a file
+    // it was writing is deleted. A worker that had already ended by itself
+    // is left to its end handling.
+    void StopWorker();
 
 private:
     friend class TTaskItemList;
@@ -64,6 +80,10 @@ private:
     mutable std::mutex m_fileLock;
     QString m_currentFile;
 
-    // Where the owning list keeps the item; see TTaskItemList.
+    std::unique_ptr<TTaskThread> m_worker;
+
+    // Where the owning list keeps the item, and whether it is listed there;
+    // see TTaskItemList (which guards both).
     int m_slot = -1;
+    bool m_listed = false;
 };

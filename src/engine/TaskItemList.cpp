@@ -1,6 +1,7 @@
 #include "engine/TaskItemList.h"
 
 #include "engine/Errors.h"
+#include "engine/PageLock.h"
 #include "engine/TaskItem.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@ auto FirstNotAbove(Buckets &buckets, qint64 priority)
 
 } // namespace
 
-TTaskItemList::TTaskItemList(TTask *task, QMutex *pageLock)
+TTaskItemList::TTaskItemList(TTask *task, TPageLock *pageLock)
     : m_task(task)
     , m_pageLock(pageLock)
 {
@@ -77,12 +78,18 @@ int TTaskItemList::Add(TTaskItem *item)
     if (m_ordered)
         Flatten();
     m_flat.append(item);
+    item->m_listed = true;
+    Track(item);
     return m_count++;
 }
 
 void TTaskItemList::Clear()
 {
     const std::lock_guard locker(m_lock);
+    for (TTaskItem *item : ToList())
+        item->m_listed = false;
+    m_waiting.clear();
+    m_running.clear();
     m_byUrl.clear();
     m_buckets.clear();
     m_tree.clear();
@@ -149,14 +156,62 @@ bool TTaskItemList::IsPriorityOrdered() const
 
 void TTaskItemList::LockPages()
 {
+    static const std::atomic<bool> never{false};
     if (m_pageLock)
-        m_pageLock->lock();
+        m_pageLock->Acquire(this, never);
 }
 
 void TTaskItemList::UnlockPages()
 {
     if (m_pageLock)
-        m_pageLock->unlock();
+        m_pageLock->Release(this);
+}
+
+bool TTaskItemList::ListOrder::operator()(const TTaskItem *a, const TTaskItem *b) const
+{
+    if (a->Priority() != b->Priority())
+        return a->Priority() > b->Priority();
+    return a->m_slot < b->m_slot;
+}
+
+TTaskItem *TTaskItemList::FirstWaiting() const
+{
+    const std::lock_guard locker(m_lock);
+    if (m_ordered)
+        return m_waiting.empty() ? nullptr : *m_waiting.begin();
+    // A list out of priority order (a hand-made project file) is walked.
+    for (TTaskItem *item : m_flat)
+        if (!item->Done() && !item->Running())
+            return item;
+    return nullptr;
+}
+
+int TTaskItemList::RunningCount() const
+{
+    const std::lock_guard locker(m_lock);
+    return static_cast<int>(m_running.size());
+}
+
+void TTaskItemList::ItemStateChanged(TTaskItem *item)
+{
+    const std::lock_guard locker(m_lock);
+    Track(item);
+}
+
+void TTaskItemList::Track(TTaskItem *item)
+{
+    if (!item->m_listed)
+        return;
+    if (m_ordered) {
+        if (!item->Done() && !item->Running())
+            m_waiting.insert(item);
+        else
+            m_waiting.erase(item);
+    }
+    if (item->Running())
+        m_running.insert(item);
+    else
+        m_running.erase(item);
 }
 
 int TTaskItemList::IndexOfItem(const TTaskItem *item) const
@@ -198,6 +253,8 @@ int TTaskItemList::AppendToBucket(int rank, TTaskItem *item)
     items.push_back(item);
     TreeAdd(rank, 1);
     ++m_count;
+    item->m_listed = true;
+    Track(item);
     // Every item of a higher or equal priority stays before the new one.
     return CountBefore(rank) + item->m_slot;
 }
@@ -210,6 +267,8 @@ int TTaskItemList::InsertUnordered(TTaskItem *item)
         ++index;
     m_flat.insert(index, item);
     ++m_count;
+    item->m_listed = true;
+    Track(item);
     return index;
 }
 
@@ -217,6 +276,7 @@ void TTaskItemList::Flatten()
 {
     m_flat = ToList();
     m_ordered = false;
+    m_waiting.clear();
     m_buckets.clear();
     m_tree.clear();
 }

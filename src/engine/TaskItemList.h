@@ -4,13 +4,15 @@
 
 #include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QString>
 
 #include <mutex>
+#include <set>
+#include <unordered_set>
 #include <vector>
 
 class TTask;
+class TPageLock;
 class TTaskItem;
 
 // The URLs of one task, in the order they are fetched: a list built by
@@ -31,7 +33,7 @@ class TTaskItem;
 class TTaskItemList : public TPersistent
 {
 public:
-    explicit TTaskItemList(TTask *task, QMutex *pageLock = nullptr);
+    explicit TTaskItemList(TTask *task, TPageLock *pageLock = nullptr);
     ~TTaskItemList() override;
 
     TTaskItemList(const TTaskItemList &) = delete;
@@ -70,9 +72,19 @@ public:
     bool IsPriorityOrdered() const;
 
     // The task's page lock: waits without a time limit until it is held.
-    // Nothing happens when the list was made without one.
+    // Nothing happens when the list was made without one. (Workers take the
+    // lock themselves, so that a stop can end their wait; see TPageLock.)
     void LockPages();
     void UnlockPages();
+
+    // What the dispatch asks at every end of a worker, answered without
+    // walking the list: the first waiting item (neither done nor running) in
+    // list order, or null; and the number of running items. The list keeps
+    // both up to date as items arrive and as their Done and Running change.
+    TTaskItem *FirstWaiting() const;
+    int RunningCount() const;
+    // Called by a listed item whose Done or Running has changed.
+    void ItemStateChanged(TTaskItem *item);
 
     TTask *Task() const { return m_task; }
 
@@ -89,6 +101,14 @@ private:
     int AppendToBucket(int rank, TTaskItem *item);
     int InsertUnordered(TTaskItem *item);
     void Flatten();
+    void Track(TTaskItem *item);
+
+    // List order of two items of an ordered list: higher priority first,
+    // then the earlier slot of the bucket.
+    struct ListOrder
+    {
+        bool operator()(const TTaskItem *a, const TTaskItem *b) const;
+    };
 
     // Fenwick tree over the bucket sizes.
     void RebuildTree();
@@ -97,7 +117,7 @@ private:
     int RankOfIndex(int index, int &offset) const;
 
     TTask *m_task;
-    QMutex *m_pageLock;
+    TPageLock *m_pageLock;
     mutable std::recursive_mutex m_lock;
     QHash<QString, TTaskItem *> m_byUrl;
     int m_count = 0;
@@ -105,4 +125,6 @@ private:
     std::vector<Bucket> m_buckets; // while ordered: descending priority
     std::vector<int> m_tree;       // while ordered: 1-based Fenwick tree
     QList<TTaskItem *> m_flat;     // while not ordered
+    std::set<TTaskItem *, ListOrder> m_waiting;      // while ordered: the waiting items
+    std::unordered_set<const TTaskItem *> m_running; // the running items
 };

@@ -1,0 +1,706 @@
+#include "engine/TaskThread.h"
+
+#include "engine/AsciiText.h"
+#include "engine/FileNames.h"
+#include "engine/HTMLScan.h"
+#include "engine/HttpClient.h"
+#include "engine/ItemPriority.h"
+#include "engine/MainThreadCalls.h"
+#include "engine/MaskEntry.h"
+#include "engine/PageLock.h"
+#include "engine/RegOptions.h"
+#include "engine/Task.h"
+#include "engine/TaskItem.h"
+#include "engine/WriteFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include <pthread.h>
+#include <sched.h>
+
+namespace {
+
+// ---- Process-wide: the picture hook and the count of live threads --------
+
+std::mutex g_hookLock;
+std::function<void(const QString &)> g_pictureSaved;
+
+std::mutex g_liveLock;
+std::condition_variable g_liveChanged;
+int g_liveThreads = 0;
+
+void ThreadStarted()
+{
+    std::lock_guard<std::mutex> guard(g_liveLock);
+    ++g_liveThreads;
+}
+
+void ThreadFinished()
+{
+    {
+        std::lock_guard<std::mutex> guard(g_liveLock);
+        --g_liveThreads;
+    }
+    g_liveChanged.notify_all();
+}
+
+// Bytes written per step while saving a page, so that a stop never waits for
+// more than one step.
+constexpr qint64 kPageWriteStep = 1 << 20;
+
+} // namespace
+
+// ---- State shared by the thread, its handle and its posted calls --------
+
+class TWorkerState : public std::enable_shared_from_this<TWorkerState>
+{
+public:
+    TWorkerState(TTask *task, TTaskItem *item, TTaskThread *handle, const QString &url)
+        : Task(task)
+        , Item(item)
+        , Handle(handle)
+        , Url(url)
+        , Depth(item ? item->Depth() : 0)
+        , Options(task->Options())
+        , TaskParentDomain(ParentDomain(AsciiLower(TrimLowChars(task->URL().Host()))))
+        , PageLock(task->PageLock())
+    {
+    }
+
+    // Inputs, fixed before the thread starts.
+    TTask *const Task;
+    TTaskItem *const Item;
+    TTaskThread *const Handle;
+    const QString Url;
+    const int Depth;
+    const TRegOptions Options;
+    const QString TaskParentDomain;
+    const std::shared_ptr<TPageLock> PageLock;
+    std::function<void(TTaskThread *)> OnEnded; // main thread only
+
+    THttpClient Client;
+
+    // Runs `step` inside the gate unless the worker is stopped; false when
+    // stopped. Steps are short and never wait for the main thread.
+    template <typename Step>
+    bool Locked(Step &&step)
+    {
+        std::lock_guard<std::mutex> guard(m_gate);
+        if (m_stopped)
+            return false;
+        step();
+        return true;
+    }
+
+    bool IsStopped() const { return m_stopped.load(); }
+    const std::atomic<bool> &StopFlag() const { return m_stopped; }
+
+    // Runs `call` on the main thread and waits for it. False, without
+    // waiting, when the worker is stopped before or while waiting; a call
+    // that reaches the main thread after the stop does nothing.
+    bool CallMain(std::function<void()> call);
+
+    // The file being written, closed and deleted by a stop. `claimed` tells
+    // whether the path holds a write claim (the "!!wr" files).
+    bool OpenFile(const QString &path, bool claimed);
+    bool WriteFile(const char *data, qint64 size);
+    // Closes the file; deletes it when `keep` is false. Returns its size.
+    qint64 CloseFile(bool keep);
+    bool HasFile();
+
+    // Worker side, at its end: marks it ended unless stopped. False when
+    // stopped (no end handling then).
+    bool MarkEnded();
+    bool IsEnded();
+
+    // Main-thread side. `force` stops also a worker that has ended by
+    // itself (its handle is going away); otherwise such a worker is left to
+    // its end handling and false is returned.
+    bool Stop(bool force);
+
+private:
+    void DropFileLocked(bool keep);
+
+    std::mutex m_gate;
+    std::condition_variable m_answered;
+    std::atomic<bool> m_stopped{false};
+    bool m_ended = false;
+    quint64 m_callsPosted = 0;
+    quint64 m_callsAnswered = 0;
+
+    std::unique_ptr<QFile> m_file;
+    QString m_filePath;
+    bool m_fileClaimed = false;
+};
+
+bool TWorkerState::CallMain(std::function<void()> call)
+{
+    quint64 ticket = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_gate);
+        if (m_stopped)
+            return false;
+        ticket = ++m_callsPosted;
+    }
+    std::shared_ptr<TWorkerState> self = shared_from_this();
+    TMainThreadCalls::Instance().Post([self, ticket, call = std::move(call)] {
+        // On the main thread, where stops happen too: a worker that is not
+        // stopped now cannot be stopped during the call.
+        if (self->IsStopped())
+            return;
+        try {
+            call();
+        } catch (...) {
+            // A view that fails must not take the event loop down; the
+            // worker goes on as if the call had been made.
+        }
+        {
+            std::lock_guard<std::mutex> guard(self->m_gate);
+            self->m_callsAnswered = ticket;
+        }
+        self->m_answered.notify_all();
+    });
+    std::unique_lock<std::mutex> guard(m_gate);
+    m_answered.wait(guard, [&] { return m_callsAnswered >= ticket || m_stopped; });
+    return !m_stopped;
+}
+
+bool TWorkerState::OpenFile(const QString &path, bool claimed)
+{
+    std::lock_guard<std::mutex> guard(m_gate);
+    if (m_stopped)
+        return false;
+    if (claimed && !ClaimWriteFile(path))
+        return false; // another worker of this process is writing it
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (claimed)
+            ReleaseWriteFile(path);
+        return false;
+    }
+    m_file = std::move(file);
+    m_filePath = path;
+    m_fileClaimed = claimed;
+    if (Item)
+        Item->SetCurrentFile(path);
+    return true;
+}
+
+bool TWorkerState::WriteFile(const char *data, qint64 size)
+{
+    std::lock_guard<std::mutex> guard(m_gate);
+    return !m_stopped && m_file && m_file->write(data, size) == size;
+}
+
+qint64 TWorkerState::CloseFile(bool keep)
+{
+    std::lock_guard<std::mutex> guard(m_gate);
+    if (!m_file)
+        return 0;
+    const qint64 size = m_file->size();
+    DropFileLocked(keep && !m_stopped);
+    if (Item && !m_stopped)
+        Item->SetCurrentFile(QString());
+    return size;
+}
+
+bool TWorkerState::HasFile()
+{
+    std::lock_guard<std::mutex> guard(m_gate);
+    return m_file != nullptr;
+}
+
+void TWorkerState::DropFileLocked(bool keep)
+{
+    if (!m_file)
+        return;
+    m_file->close();
+    m_file.reset();
+    if (!keep)
+        QFile::remove(m_filePath);
+    if (m_fileClaimed)
+        ReleaseWriteFile(m_filePath);
+    m_filePath.clear();
+    m_fileClaimed = false;
+}
+
+bool TWorkerState::MarkEnded()
+{
+    std::lock_guard<std::mutex> guard(m_gate);
+    if (m_stopped)
+        return false;
+    m_ended = true;
+    return true;
+}
+
+bool TWorkerState::IsEnded()
+{
+    std::lock_guard<std::mutex> guard(m_gate);
+    return m_ended;
+}
+
+bool TWorkerState::Stop(bool force)
+{
+    {
+        std::lock_guard<std::mutex> guard(m_gate);
+        if (m_stopped)
+            return true;
+        if (m_ended && !force)
+            return false;
+        m_stopped = true;
+        DropFileLocked(false);
+        if (Item)
+            Item->SetCurrentFile(QString());
+        Client.Cancel();
+    }
+    PageLock->Release(this);
+    PageLock->WakeWaiters();
+    m_answered.notify_all();
+    return true;
+}
+
+// ---- The per-URL algorithm, on the worker's thread -----------------------
+
+namespace {
+
+class TWorkerRun
+{
+public:
+    explicit TWorkerRun(TWorkerState &state)
+        : m_state(state)
+        , m_url(state.Url)
+    {
+    }
+
+    void Execute();
+
+private:
+    // The extension of the worker's URL, and the same without its dot
+    // ("html" for a document without extension), as they are at this step.
+    QString Extension() const { return TTaskThread::ExtractFileExt(m_url.Document()); }
+    QString BareExtension() const
+    {
+        const QString extension = Extension();
+        return extension.isEmpty() ? QStringLiteral("html") : extension.mid(1);
+    }
+
+    void SetUpClient();
+    bool Log(const QString &message);
+    void Progress(qint64 received);
+    bool FetchPage(QByteArray &text);
+    void PageStep();
+    bool SavePage(const QByteArray &text, const QString &maskEntry);
+    void QueueLink(const QString &link);
+    void PictureStep();
+    bool SizeAllowed();
+    bool DownloadPicture(const QString &finalName, qint64 &size);
+    bool MakeFolder(const QString &folder);
+
+    TWorkerState &m_state;
+    TParsedUrl m_url;
+    bool m_shown = false;
+};
+
+void TWorkerRun::Execute()
+{
+    SetUpClient();
+    if (IsPageExtension(Extension()) && m_state.Depth < m_state.Options.SeekDeep) {
+        PageStep();
+        if (m_state.IsStopped())
+            return;
+    }
+    PictureStep();
+}
+
+void TWorkerRun::SetUpClient()
+{
+    const TRegOptions &options = m_state.Options;
+    THttpClient &client = m_state.Client;
+    if (options.UseProxyServer) {
+        client.ProxyServer = options.ProxyServerAddr;
+        client.ProxyPort = options.ProxyServerPort;
+        client.ProxyUsername = options.ProxyLoginUserName;
+        client.ProxyPassword = options.ProxyLoginPassword;
+    }
+    if (options.NeedToLogin) {
+        client.Username = options.LoginUserName;
+        client.Password = options.LoginPassword;
+    }
+    client.OnWork = [this](qint64 received) { Progress(received); };
+}
+
+bool TWorkerRun::Log(const QString &message)
+{
+    TTask *task = m_state.Task;
+    return m_state.CallMain([task, message] { task->ShowLog(message); });
+}
+
+void TWorkerRun::Progress(qint64 received)
+{
+    bool shown = false;
+    if (!m_state.Locked([&] { shown = m_state.Task->Shown(); }) || !shown)
+        return; // only a shown task's row changes; spare the main thread
+    const qint64 length = m_state.Client.ContentLength();
+    const QString size = TTaskThread::SizeText(length);
+    const QString percent = TTaskThread::PercentText(received, length);
+    TTask *task = m_state.Task;
+    TTaskThread *handle = m_state.Handle;
+    m_state.CallMain([task, handle, size, percent] {
+        handle->SetProgress(size, percent);
+        task->UpdateProgressRow(handle);
+    });
+}
+
+bool TWorkerRun::FetchPage(QByteArray &text)
+{
+    try {
+        text = m_state.Client.Get(m_url.URI());
+        return true;
+    } catch (const std::exception &) {
+        if (m_state.IsStopped())
+            return false;
+    }
+    // A directory named without its final "/" often answers with a
+    // redirection: ask once more for the directory itself.
+    m_url.SetURI(m_url.URI() + QLatin1Char('/'));
+    try {
+        text = m_state.Client.Get(m_url.URI());
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+void TWorkerRun::PageStep()
+{
+    if (!Log(QStringLiteral("Attach \"%1\"").arg(m_url.URI())))
+        return;
+    QByteArray text;
+    if (!FetchPage(text))
+        return;
+    THTMLScan scanner;
+    if (!m_state.PageLock->Acquire(&m_state, m_state.StopFlag()))
+        return;
+    struct Unlock {
+        TWorkerState &state;
+        ~Unlock() { state.PageLock->Release(&state); }
+    } unlock{m_state};
+
+    QString mainUrl = m_url.Protocol() + QStringLiteral("://") + m_url.Host();
+    if (!m_url.Port().isEmpty())
+        mainUrl += QLatin1Char(':') + m_url.Port();
+    scanner.SetMainURL(mainUrl + m_url.Path());
+    scanner.SetHTMLText(text);
+
+    const int maskIndex = m_state.Options.FindMaskIndex(BareExtension());
+    if (maskIndex >= 0 && !SavePage(text, m_state.Options.FileMasks.value(maskIndex)))
+        return;
+    const TURLPathItems &links = scanner.Links();
+    if (!Log(QStringLiteral("Links found : %1").arg(links.Count())))
+        return;
+    if (!m_state.Locked([&] { m_shown = m_state.Task->Shown(); }))
+        return;
+    for (int i = 0; i < links.Count() && !m_state.IsStopped(); ++i)
+        QueueLink(links.Get(i)->URL());
+}
+
+bool TWorkerRun::MakeFolder(const QString &folder)
+{
+    // One level only; a folder that cannot be made shows later as a file
+    // that cannot be written.
+    return m_state.Locked([&] { QDir().mkdir(folder); });
+}
+
+bool TWorkerRun::SavePage(const QByteArray &text, const QString &maskEntry)
+{
+    const QString folder = m_state.Options.DefaultFolder + SplitMaskEntry(maskEntry).Folder;
+    if (!MakeFolder(folder))
+        return false;
+    QString name;
+    const QString document = m_url.Document();
+    if (document.isEmpty())
+        name = AddBackslash(folder) + QStringLiteral("index.html");
+    else
+        name = AddBackslash(folder) + document
+            + (TTaskThread::ExtractFileExt(document).isEmpty() ? QStringLiteral(".html") : QString());
+    name = UniqueFileName(name);
+    if (!m_state.OpenFile(name, false))
+        return false;
+    const QByteArray lines = TTaskThread::TextLines(text);
+    bool written = true;
+    for (qint64 at = 0; written && at < lines.size(); at += kPageWriteStep)
+        written = m_state.WriteFile(lines.constData() + at, qMin(kPageWriteStep, lines.size() - at));
+    // A page that could not be written whole is not left behind half-written.
+    m_state.CloseFile(written);
+    return written && !m_state.IsStopped();
+}
+
+void TWorkerRun::QueueLink(const QString &link)
+{
+    TTask *task = m_state.Task;
+    bool known = false;
+    if (!m_state.Locked([&] { known = task->Items().IndexOfURL(link) != -1; }) || known)
+        return;
+    const TParsedUrl url(link);
+    const QString parentDomain = ParentDomain(AsciiLower(TrimLowChars(url.Host())));
+    if (parentDomain != m_state.TaskParentDomain && TrimLowChars(url.Document()).isEmpty())
+        return;
+    TTaskItem *listed = nullptr;
+    const int depth = m_state.Depth + 1;
+    const bool queued = m_state.Locked([&] {
+        auto *item = new TTaskItem(task, link);
+        item->SetDepth(depth);
+        TTaskItemList &items = task->Items();
+        bool added = false;
+        const int index = items.AddSorted(item, &added);
+        listed = items.Get(index);
+        if (!added)
+            delete item;
+    });
+    if (!queued || !m_shown)
+        return;
+    m_state.CallMain([task, listed] {
+        if (task->Shown())
+            task->AddItemRow(listed);
+    });
+}
+
+void TWorkerRun::PictureStep()
+{
+    const TRegOptions &options = m_state.Options;
+    const QString bare = BareExtension();
+    const int maskIndex = options.FindMaskIndex(bare);
+    if (maskIndex < 0 || IsPageExtension(bare) || options.IsExcludedFile(m_url.Document()))
+        return;
+    if (options.EnableFileLimit && !SizeAllowed())
+        return;
+    const QString folder = options.DefaultFolder + SplitMaskEntry(options.FileMasks.value(maskIndex)).Folder;
+    if (!MakeFolder(folder))
+        return;
+    const QString finalName = UniqueFileName(AddBackslash(folder) + m_url.Document());
+    qint64 size = 0;
+    if (!DownloadPicture(finalName, size))
+        return;
+    TTask *task = m_state.Task;
+    if (!m_state.CallMain([task, finalName, size] { task->AddPictureRow(finalName, size); }))
+        return;
+    {
+        std::lock_guard<std::mutex> guard(g_hookLock);
+        if (g_pictureSaved && !m_state.IsStopped())
+            g_pictureSaved(finalName);
+    }
+    Log(QStringLiteral("File \"%1\" saved").arg(QFileInfo(finalName).fileName()));
+}
+
+bool TWorkerRun::SizeAllowed()
+{
+    qint64 length = 0;
+    try {
+        length = m_state.Client.Head(m_url.URI());
+    } catch (const std::exception &) {
+        return false;
+    }
+    const TRegOptions &options = m_state.Options;
+    return qint64(options.FileMinSize) * 1024 < length && length < qint64(options.FileMaxSize) * 1024;
+}
+
+bool TWorkerRun::DownloadPicture(const QString &finalName, qint64 &size)
+{
+    const QString temporary = finalName + QStringLiteral("!!wr");
+    if (!m_state.OpenFile(temporary, true))
+        return false;
+    const QString temporaryName = QFileInfo(temporary).fileName();
+    if (!Log(QStringLiteral("Saving file \"%1\"").arg(temporaryName)))
+        return false;
+
+    // With the size limit on, the body itself must stay below the upper
+    // bound, whatever the server announced.
+    const TRegOptions &options = m_state.Options;
+    const qint64 limit = options.EnableFileLimit ? qint64(options.FileMaxSize) * 1024 : -1;
+    qint64 received = 0;
+    const THttpClient::Sink sink = [&](const char *data, qint64 size) {
+        received += size;
+        if (limit >= 0 && received >= limit)
+            return false;
+        return m_state.WriteFile(data, size);
+    };
+    bool fetched = true;
+    try {
+        m_state.Client.Get(m_url.URI(), sink, QStringLiteral("the picture is too large or cannot be written"));
+    } catch (const std::exception &) {
+        fetched = false;
+    }
+    // A failed download leaves no partial file behind.
+    size = m_state.CloseFile(fetched);
+    if (!fetched || m_state.IsStopped())
+        return false;
+
+    bool renamed = false;
+    if (!m_state.Locked([&] { renamed = QFile::rename(temporary, finalName); }))
+        return false;
+    if (!renamed) {
+        Log(QStringLiteral("Rename file \"%1\" failed").arg(temporaryName));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// ---- TTaskThread ----------------------------------------------------------
+
+TTaskThread::TTaskThread(TTask *task, const QString &url, TTaskItem *item)
+    : m_task(task)
+    , m_item(item)
+    , m_url(url)
+    , m_state(std::make_shared<TWorkerState>(task, item, this, url))
+{
+}
+
+TTaskThread::~TTaskThread()
+{
+    m_state->Stop(true);
+}
+
+void TTaskThread::SetProgress(const QString &sizeText, const QString &percentText)
+{
+    m_sizeText = sizeText;
+    m_percentText = percentText;
+}
+
+namespace {
+
+// The lowest scheduling class: what QThread::IdlePriority means on Linux.
+void LowerToIdlePriority()
+{
+    sched_param parameters{};
+    parameters.sched_priority = 0;
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
+}
+
+// The thread's body: the algorithm, then the end notification, unless the
+// worker was stopped.
+void RunWorker(const std::shared_ptr<TWorkerState> &state)
+{
+    try {
+        TWorkerRun(*state).Execute();
+    } catch (...) {
+        // Every failure ends the worker quietly; its item still counts as
+        // done.
+    }
+    state->CloseFile(false);
+    if (!state->MarkEnded())
+        return;
+    TMainThreadCalls::Instance().Post([state] {
+        if (!state->IsStopped() && state->OnEnded)
+            state->OnEnded(state->Handle);
+    });
+}
+
+} // namespace
+
+void TTaskThread::Start(std::function<void(TTaskThread *)> onEnded)
+{
+    m_state->OnEnded = std::move(onEnded);
+    TMainThreadCalls::Instance(); // made on the main thread, before any post
+    ThreadStarted();
+    try {
+        // Detached: a stopped worker may still unwind after its handle and
+        // task are gone; it holds nothing of theirs but the shared state.
+        std::thread([state = m_state]() mutable {
+            LowerToIdlePriority();
+            RunWorker(state);
+            state.reset();
+            ThreadFinished();
+        }).detach();
+    } catch (const std::system_error &) {
+        // No thread to be had: the worker ends at once, like a failed fetch.
+        ThreadFinished();
+        std::shared_ptr<TWorkerState> state = m_state;
+        if (state->MarkEnded())
+            TMainThreadCalls::Instance().Post([state] {
+                if (!state->IsStopped() && state->OnEnded)
+                    state->OnEnded(state->Handle);
+            });
+    }
+}
+
+bool TTaskThread::Stop()
+{
+    return m_state->Stop(false);
+}
+
+bool TTaskThread::Ended() const
+{
+    return m_state->IsEnded();
+}
+
+QString TTaskThread::SizeText(qint64 length)
+{
+    return length == 0 ? QStringLiteral("---") : QString::number(length);
+}
+
+QString TTaskThread::PercentText(qint64 received, qint64 length)
+{
+    if (length == 0)
+        return QStringLiteral("---");
+    // received x 100 / length, rounded to the nearest integer, halves to
+    // even, in exact integer arithmetic.
+    const __int128 scaled = __int128(received) * 100;
+    __int128 quotient = scaled / length;
+    const __int128 twiceRemainder = (scaled % length) * 2;
+    if (twiceRemainder > length || (twiceRemainder == length && quotient % 2 != 0))
+        ++quotient;
+    return QString::number(qint64(quotient)) + QLatin1Char('%');
+}
+
+QString TTaskThread::ExtractFileExt(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const qsizetype separator = qMax(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char(':')));
+    return dot > separator ? name.mid(dot) : QString();
+}
+
+QByteArray TTaskThread::TextLines(const QByteArray &text)
+{
+    QByteArray lines;
+    lines.reserve(text.size() + text.size() / 16);
+    const char *p = text.constData();
+    const char *end = p + text.size();
+    while (p < end && *p != '\0') {
+        const char *start = p;
+        while (p < end && *p != '\0' && *p != '\n' && *p != '\r')
+            ++p;
+        lines.append(start, p - start);
+        lines.append("\r\n", 2);
+        if (p < end && *p == '\r')
+            ++p;
+        if (p < end && *p == '\n')
+            ++p;
+    }
+    return lines;
+}
+
+void TTaskThread::SetPictureSavedHook(std::function<void(const QString &)> hook)
+{
+    std::lock_guard<std::mutex> guard(g_hookLock);
+    g_pictureSaved = std::move(hook);
+}
+
+int TTaskThread::LiveThreads()
+{
+    std::lock_guard<std::mutex> guard(g_liveLock);
+    return g_liveThreads;
+}
+
+bool TTaskThread::WaitForAll(int timeoutMs)
+{
+    std::unique_lock<std::mutex> guard(g_liveLock);
+    return g_liveChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs), [] { return g_liveThreads == 0; });
+}

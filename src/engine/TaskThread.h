@@ -1,0 +1,107 @@
+#pragma once
+
+#include "engine/ParsedUrl.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class TTask;
+class TTaskItem;
+class TWorkerState;
+
+// A download worker: processes one item of one task on a thread of its own,
+// at idle priority. A page that is not too deep is fetched, scanned, maybe
+// saved, and its new links of the task's site family are queued one level
+// deeper; a picture whose extension has a file mask is checked against the
+// exclusions and size limits and downloaded into the mask's folder under a
+// temporary "!!wr" name, then renamed, listed, and handed to the image
+// library. It talks to the user through the task's log and views only.
+//
+// Ownership and stopping. The object is the main thread's handle on the
+// worker; its item owns it. The thread itself runs on a TWorkerState that the
+// thread, this handle and every call posted to the main thread share
+// (shared_ptr), so the handle may go while the thread still unwinds. The
+// worker touches its task, its item, the item list, the views and its files
+// only
+//   - inside the state's gate (a mutex held for short, never-blocking steps:
+//     a list operation, a file write, a rename), after testing that it is not
+//     stopped, or
+//   - on the main thread, in a call it posted there, which does nothing when
+//     the worker was stopped before the call ran.
+// Stop() (main thread) takes the gate, sets the stop flag, closes and deletes
+// the file being written, gives the task's page lock back when this worker
+// holds it, cancels the HTTP transfer (it ends at once, in any phase) and
+// wakes the worker if it waits for the main thread or for the page lock. It
+// waits for nobody but the gate, so it returns at once; afterwards the
+// worker's thread only unwinds: it touches nothing of the task any more, and
+// its end handler never runs. Nothing kills a thread.
+//
+// A worker that has ended by itself before the stop keeps its end handling:
+// Stop() leaves it alone (returns false) and the end handler still runs.
+class TTaskThread
+{
+public:
+    // Made on the main thread; takes its own copy of the URL, the item's depth
+    // and the task's options, so that the thread never reads them from the
+    // task.
+    TTaskThread(TTask *task, const QString &url, TTaskItem *item);
+    // Stops the worker when it still runs (its end handler then never runs)
+    // and lets the thread finish on its own; never waits for it.
+    ~TTaskThread();
+    TTaskThread(const TTaskThread &) = delete;
+    TTaskThread &operator=(const TTaskThread &) = delete;
+
+    TTaskItem *Item() const { return m_item; }
+    TTask *Task() const { return m_task; }
+    // The URL as the worker was given it (the worker may add a final "/").
+    const TParsedUrl &URL() const { return m_url; }
+
+    // The progress the worker reported last, as the files view shows it.
+    const QString &SizeText() const { return m_sizeText; }
+    const QString &PercentText() const { return m_percentText; }
+    void SetProgress(const QString &sizeText, const QString &percentText);
+
+    // Lets the worker run once. `onEnded` is called on the main thread when
+    // the worker has ended by itself, whatever the outcome; never after a stop.
+    void Start(std::function<void(TTaskThread *)> onEnded);
+
+    // Ends the worker at once (see above). Returns false, and changes
+    // nothing, when the worker had already ended by itself.
+    bool Stop();
+    // The worker has ended by itself (its end handler is due or has run).
+    bool Ended() const;
+
+    // Progress texts: the announced length in decimal, and received / length
+    // x 100 rounded to the nearest integer (halves to even) followed by "%";
+    // both "---" when the response announces no length (0).
+    static QString SizeText(qint64 length);
+    static QString PercentText(qint64 received, qint64 length);
+    // The extension of a document as file-name functions take it: from its
+    // last "." after its last "/" or ":", dot included; empty when none.
+    static QString ExtractFileExt(const QString &name);
+    // A page's text as lines: split at CR LF, a lone CR or a lone LF, ending
+    // at a NUL; every line, the last too, followed by CR LF.
+    static QByteArray TextLines(const QByteArray &text);
+
+    // Where saved pictures go besides the disk: the image library of the
+    // program (a callable that starts its adding thread), or none. Set by
+    // the program at start-up and cleared before the library is shut down;
+    // called on worker threads.
+    static void SetPictureSavedHook(std::function<void(const QString &path)> hook);
+
+    // Worker threads of the process that have not finished yet, also stopped
+    // ones that still unwind; and a wait for them all (for program exit and
+    // tests). WaitForAll returns false when `timeoutMs` passed first.
+    static int LiveThreads();
+    static bool WaitForAll(int timeoutMs);
+
+private:
+    TTask *m_task;
+    TTaskItem *m_item;
+    TParsedUrl m_url;
+    QString m_sizeText;
+    QString m_percentText;
+    std::shared_ptr<TWorkerState> m_state;
+};
