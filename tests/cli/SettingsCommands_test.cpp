@@ -1,4 +1,5 @@
 #include "engine/Task.h"
+#include "engine/TestSite.h"
 #include "settings/RegSettings.h"
 
 #include <QDir>
@@ -221,4 +222,30 @@ TEST_F(SettingsCli, NewTaskRefusesWhatTheDialogRefuses)
                                QStringLiteral("a.example")});
     EXPECT_EQ(noFile.exitCode, 2);
     EXPECT_EQ(Run({QStringLiteral("settings"), QStringLiteral("show"), QStringLiteral("x")}).exitCode, 2);
+}
+
+TEST_F(SettingsCli, NewTaskThenRunCrawlsALocalSite)
+{
+    // Pictures above the default lower limit of 10 KB, so the default size
+    // limit lets them through.
+    const QByteArray picture(20 * 1024, 'x');
+    TTestSite site;
+    site.Page(QStringLiteral("/index.html"), "<a href=\"more.html\">more</a><img src=\"one.jpg\">");
+    site.Page(QStringLiteral("/more.html"), "<img src=\"two.gif\"><img src=\"skip.txt\">");
+    site.File(QStringLiteral("/one.jpg"), picture);
+    site.File(QStringLiteral("/two.gif"), picture);
+    site.File(QStringLiteral("/skip.txt"), picture);
+
+    const QString url = site.Url(QStringLiteral("/index.html"));
+    TTask made;
+    NewTask({QStringLiteral("--url"), url}, made);
+    const CliRun run = Run({QStringLiteral("run"), Project(), QStringLiteral("--quiet")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    const QString saved = made.Options().DefaultFolder + QStringLiteral("Saved/");
+    EXPECT_EQ(QDir(saved).entryList(QDir::Files, QDir::Name), QStringList({"one.jpg", "two.gif"}));
+    TTask after;
+    after.LoadFromFile(Project());
+    EXPECT_EQ(after.ID(), made.ID());
+    EXPECT_EQ(after.Items().Count(), 5);
 }
