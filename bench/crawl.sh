@@ -179,11 +179,12 @@ for latency in $LATENCIES; do
     done
   done
 
+  load=$(cut -d' ' -f1-3 /proc/loadavg)
   ref=""
   [[ -s $res/zavelon-nolimit ]] && ref=$(cut -d' ' -f1 "$res/zavelon-nolimit" | median)
   table=$(
     echo
-    echo "Latency $latency ms, depth $DEPTH, $N_EXPECTED pictures expected, median of $((RUNS > 0 ? RUNS : 1)) runs"
+    echo "Latency $latency ms, depth $DEPTH, $N_EXPECTED pictures expected, median of $((RUNS > 0 ? RUNS : 1)) runs, load average at the end $load"
     echo
     echo "| Tool | Set | Wall s | Pictures/s | CPU s (user+sys) | Peak RSS MB | Requests | Time / Zavelon (limit off) |"
     echo "|---|---|---:|---:|---:|---:|---|---:|"

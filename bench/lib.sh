@@ -68,7 +68,7 @@ make_site() {
 }
 
 # start_nginx ROOT PREFIX: serves ROOT on 127.0.0.1:$NGINX_PORT, log in
-# PREFIX/access.log ("METHOD STATUS BYTES URI" per line).
+# PREFIX/access.log ("METHOD STATUS BYTES URI END-TIME DURATION" per line).
 start_nginx() {
   local root=$1 prefix=$2
   mkdir -p "$prefix/tmp"
@@ -88,7 +88,7 @@ events { worker_connections 4096; }
 http {
   include $mime;
   default_type application/octet-stream;
-  log_format bench '\$request_method \$status \$body_bytes_sent \$request_uri';
+  log_format bench '\$request_method \$status \$body_bytes_sent \$request_uri \$msec \$request_time';
   access_log $NGINX_LOG bench;
   client_body_temp_path $prefix/tmp/body;
   proxy_temp_path $prefix/tmp/proxy;
