@@ -208,7 +208,13 @@ int Run(const QStringList &arguments)
     } catch (const std::exception &error) {
         failure = QString::fromUtf8(error.what());
     }
+    // No worker adds pictures any more; every saved picture is recorded
+    // before the library is written (the desktop program's exit may drop a
+    // picture still being measured; a run that ends must not).
     TTaskThread::SetPictureSavedHook(nullptr);
+    TAddImageThreadList &adding = library.AddImageThreads();
+    for (int i = 0; i < adding.Count(); ++i)
+        adding.Items(i)->WaitFor();
     try {
         library.ShutDown();
     } catch (const std::exception &error) {

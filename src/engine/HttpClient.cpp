@@ -14,7 +14,8 @@ namespace {
 
 // ---- Process-wide share handle: DNS cache and TLS sessions --------------
 
-std::mutex g_shareLocks[CURL_LOCK_DATA_LAST];
+// Like the share handle, never destroyed.
+std::mutex *const g_shareLocks = new std::mutex[CURL_LOCK_DATA_LAST];
 
 void LockShare(CURL *, curl_lock_data data, curl_lock_access, void *)
 {
@@ -114,13 +115,21 @@ QByteArray OriginKey(const QString &url, const QString &proxy, int proxyPort)
     return key;
 }
 
-std::mutex g_trustLock;
-QByteArray g_trusted;
+struct TTrusted {
+    std::mutex lock;
+    QByteArray pem;
+};
+
+TTrusted &Trusted()
+{
+    static TTrusted *const trusted = new TTrusted; // never destroyed, as above
+    return *trusted;
+}
 
 QByteArray TrustedCertificates()
 {
-    std::lock_guard<std::mutex> guard(g_trustLock);
-    return g_trusted;
+    std::lock_guard<std::mutex> guard(Trusted().lock);
+    return Trusted().pem;
 }
 
 QString StatusText(long status)
@@ -214,8 +223,8 @@ QByteArray THttpClient::RequestUrl(const QString &url)
 
 void THttpClient::TrustCertificates(const QByteArray &pem)
 {
-    std::lock_guard<std::mutex> guard(g_trustLock);
-    g_trusted = pem;
+    std::lock_guard<std::mutex> guard(Trusted().lock);
+    Trusted().pem = pem;
 }
 
 void THttpClient::Cancel()

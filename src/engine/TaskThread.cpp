@@ -28,26 +28,34 @@ namespace {
 
 // ---- Process-wide: the picture hook and the count of live threads --------
 
-std::mutex g_hookLock;
-std::function<void(const QString &)> g_pictureSaved;
+// Never destroyed: a stopped worker may still unwind while the process exits.
+struct TWorkerGlobals {
+    std::mutex hookLock;
+    std::function<void(const QString &)> pictureSaved;
+    std::mutex liveLock;
+    std::condition_variable liveChanged;
+    int liveThreads = 0;
+};
 
-std::mutex g_liveLock;
-std::condition_variable g_liveChanged;
-int g_liveThreads = 0;
+TWorkerGlobals &Globals()
+{
+    static TWorkerGlobals *const globals = new TWorkerGlobals;
+    return *globals;
+}
 
 void ThreadStarted()
 {
-    std::lock_guard<std::mutex> guard(g_liveLock);
-    ++g_liveThreads;
+    std::lock_guard<std::mutex> guard(Globals().liveLock);
+    ++Globals().liveThreads;
 }
 
 void ThreadFinished()
 {
-    {
-        std::lock_guard<std::mutex> guard(g_liveLock);
-        --g_liveThreads;
-    }
-    g_liveChanged.notify_all();
+    // Notified under the lock: once a waiter sees the count drop, this
+    // thread no longer touches anything of the process's.
+    std::lock_guard<std::mutex> guard(Globals().liveLock);
+    --Globals().liveThreads;
+    Globals().liveChanged.notify_all();
 }
 
 // Bytes written per step while saving a page, so that a stop never waits for
@@ -294,7 +302,8 @@ private:
     bool Log(const QString &message);
     void Progress(qint64 received);
     bool FetchPage(QByteArray &text);
-    void PageStep();
+    // False when the worker ends with it (a failed fetch or save, a stop).
+    bool PageStep();
     bool SavePage(const QByteArray &text, const QString &maskEntry);
     void QueueLink(const QString &link);
     void PictureStep();
@@ -304,17 +313,13 @@ private:
 
     TWorkerState &m_state;
     TParsedUrl m_url;
-    bool m_shown = false;
 };
 
 void TWorkerRun::Execute()
 {
     SetUpClient();
-    if (IsPageExtension(Extension()) && m_state.Depth < m_state.Options.SeekDeep) {
-        PageStep();
-        if (m_state.IsStopped())
-            return;
-    }
+    if (IsPageExtension(Extension()) && m_state.Depth < m_state.Options.SeekDeep && !PageStep())
+        return;
     PictureStep();
 }
 
@@ -377,16 +382,16 @@ bool TWorkerRun::FetchPage(QByteArray &text)
     }
 }
 
-void TWorkerRun::PageStep()
+bool TWorkerRun::PageStep()
 {
     if (!Log(QStringLiteral("Attach \"%1\"").arg(m_url.URI())))
-        return;
+        return false;
     QByteArray text;
     if (!FetchPage(text))
-        return;
+        return false;
     THTMLScan scanner;
     if (!m_state.PageLock->Acquire(&m_state, m_state.StopFlag()))
-        return;
+        return false;
     struct Unlock {
         TWorkerState &state;
         ~Unlock() { state.PageLock->Release(&state); }
@@ -400,14 +405,13 @@ void TWorkerRun::PageStep()
 
     const int maskIndex = m_state.Options.FindMaskIndex(BareExtension());
     if (maskIndex >= 0 && !SavePage(text, m_state.Options.FileMasks.value(maskIndex)))
-        return;
+        return false;
     const TURLPathItems &links = scanner.Links();
     if (!Log(QStringLiteral("Links found : %1").arg(links.Count())))
-        return;
-    if (!m_state.Locked([&] { m_shown = m_state.Task->Shown(); }))
-        return;
+        return false;
     for (int i = 0; i < links.Count() && !m_state.IsStopped(); ++i)
         QueueLink(links.Get(i)->URL());
+    return !m_state.IsStopped();
 }
 
 bool TWorkerRun::MakeFolder(const QString &folder)
@@ -452,8 +456,10 @@ void TWorkerRun::QueueLink(const QString &link)
     if (parentDomain != m_state.TaskParentDomain && TrimLowChars(url.Document()).isEmpty())
         return;
     TTaskItem *listed = nullptr;
+    bool shown = false;
     const int depth = m_state.Depth + 1;
     const bool queued = m_state.Locked([&] {
+        shown = task->Shown();
         auto *item = new TTaskItem(task, link);
         item->SetDepth(depth);
         TTaskItemList &items = task->Items();
@@ -463,7 +469,7 @@ void TWorkerRun::QueueLink(const QString &link)
         if (!added)
             delete item;
     });
-    if (!queued || !m_shown)
+    if (!queued || !shown)
         return;
     m_state.CallMain([task, listed] {
         if (task->Shown())
@@ -491,9 +497,9 @@ void TWorkerRun::PictureStep()
     if (!m_state.CallMain([task, finalName, size] { task->AddPictureRow(finalName, size); }))
         return;
     {
-        std::lock_guard<std::mutex> guard(g_hookLock);
-        if (g_pictureSaved && !m_state.IsStopped())
-            g_pictureSaved(finalName);
+        std::lock_guard<std::mutex> guard(Globals().hookLock);
+        if (Globals().pictureSaved && !m_state.IsStopped())
+            Globals().pictureSaved(finalName);
     }
     Log(QStringLiteral("File \"%1\" saved").arg(QFileInfo(finalName).fileName()));
 }
@@ -689,18 +695,19 @@ QByteArray TTaskThread::TextLines(const QByteArray &text)
 
 void TTaskThread::SetPictureSavedHook(std::function<void(const QString &)> hook)
 {
-    std::lock_guard<std::mutex> guard(g_hookLock);
-    g_pictureSaved = std::move(hook);
+    std::lock_guard<std::mutex> guard(Globals().hookLock);
+    Globals().pictureSaved = std::move(hook);
 }
 
 int TTaskThread::LiveThreads()
 {
-    std::lock_guard<std::mutex> guard(g_liveLock);
-    return g_liveThreads;
+    std::lock_guard<std::mutex> guard(Globals().liveLock);
+    return Globals().liveThreads;
 }
 
 bool TTaskThread::WaitForAll(int timeoutMs)
 {
-    std::unique_lock<std::mutex> guard(g_liveLock);
-    return g_liveChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs), [] { return g_liveThreads == 0; });
+    std::unique_lock<std::mutex> guard(Globals().liveLock);
+    return Globals().liveChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                          [] { return Globals().liveThreads == 0; });
 }

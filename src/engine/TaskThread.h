@@ -12,7 +12,8 @@ class TTaskItem;
 class TWorkerState;
 
 // A download worker: processes one item of one task on a thread of its own,
-// at idle priority. A page that is not too deep is fetched, scanned, maybe
+// at idle priority (SCHED_IDLE, which is what QThread::IdlePriority means on
+// Linux; a plain std::thread so that its life is visible to ThreadSanitizer). A page that is not too deep is fetched, scanned, maybe
 // saved, and its new links of the task's site family are queued one level
 // deeper; a picture whose extension has a file mask is checked against the
 // exclusions and size limits and downloaded into the mask's folder under a
@@ -28,8 +29,9 @@ class TWorkerState;
 //   - inside the state's gate (a mutex held for short, never-blocking steps:
 //     a list operation, a file write, a rename), after testing that it is not
 //     stopped, or
-//   - on the main thread, in a call it posted there, which does nothing when
-//     the worker was stopped before the call ran.
+//   - on the main thread, in a call it posted there (TMainThreadCalls) and
+//     waits for, which does nothing when the worker was stopped before the
+//     call ran; calls run in the order the workers posted them.
 // Stop() (main thread) takes the gate, sets the stop flag, closes and deletes
 // the file being written, gives the task's page lock back when this worker
 // holds it, cancels the HTTP transfer (it ends at once, in any phase) and

@@ -6,27 +6,34 @@
 
 namespace {
 
-std::mutex g_lock;
+// Never destroyed: a stopped worker may still give its claim back while the
+// process exits.
+struct TOpenFiles {
+    std::mutex lock;
+    QSet<QString> paths;
+};
 
-QSet<QString> &OpenFiles()
+TOpenFiles &OpenFiles()
 {
-    static QSet<QString> files;
-    return files;
+    static TOpenFiles *const files = new TOpenFiles;
+    return *files;
 }
 
 } // namespace
 
 bool ClaimWriteFile(const QString &path)
 {
-    std::lock_guard<std::mutex> guard(g_lock);
-    if (OpenFiles().contains(path))
+    TOpenFiles &files = OpenFiles();
+    std::lock_guard<std::mutex> guard(files.lock);
+    if (files.paths.contains(path))
         return false;
-    OpenFiles().insert(path);
+    files.paths.insert(path);
     return true;
 }
 
 void ReleaseWriteFile(const QString &path)
 {
-    std::lock_guard<std::mutex> guard(g_lock);
-    OpenFiles().remove(path);
+    TOpenFiles &files = OpenFiles();
+    std::lock_guard<std::mutex> guard(files.lock);
+    files.paths.remove(path);
 }

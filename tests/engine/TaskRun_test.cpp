@@ -761,6 +761,46 @@ TEST_F(TaskRunTest, StopReturnsAtOnceWhateverTheWorkersWaitFor)
     EXPECT_TRUE(TTaskThread::WaitForAll(20000));
 }
 
+TEST_F(TaskRunTest, WorkerThatEndedBeforeTheStopIsStillHandled)
+{
+    site.File("/quick.jpg", Bytes(10));
+    TRun run(Folder());
+    run.task.SetShown(false);
+    run.Start(site.Url("/quick.jpg"));
+    TTaskItem *item = run.task.Items().Get(0);
+    // Let the worker through its calls to the main thread, then let it end
+    // without handling its end.
+    ASSERT_TRUE(PumpUntil([&] { return run.views.LogMessages().filter("saved").size() == 1; }));
+    QElapsedTimer waited;
+    waited.start();
+    while (!item->Worker()->Ended() && waited.elapsed() < 20000)
+        QThread::msleep(2);
+    ASSERT_TRUE(item->Worker()->Ended());
+    run.task.Stop();
+    EXPECT_TRUE(item->Running()); // its end is still due
+    EXPECT_EQ(run.finished, 0);
+    PumpUntil([&] { return run.finished > 0; });
+    EXPECT_TRUE(item->Done());
+    EXPECT_EQ(run.task.RunningCount(), 0);
+    EXPECT_EQ(run.finished, 1);
+    EXPECT_TRUE(run.task.Stopped());
+    EXPECT_EQ(Files(), QStringList{"quick.jpg"});
+}
+
+TEST_F(TaskRunTest, TaskFreedWhileRunningStopsItsWorkers)
+{
+    site.Held("/held.jpg", Bytes(5000), 100);
+    {
+        TRun run(Folder());
+        run.Start(site.Url("/held.jpg"));
+        ASSERT_TRUE(PumpUntil([&] { return !run.views.EventsStartingWith("progress").isEmpty(); }));
+        run.task.Items().DeleteAll(); // as a restart does after its stop, here without one
+        EXPECT_EQ(run.task.RunningCount(), 0);
+    }
+    EXPECT_TRUE(TTaskThread::WaitForAll(20000));
+    EXPECT_EQ(Files(), QStringList{});
+}
+
 // ---- End to end ------------------------------------------------------------
 
 TEST_F(TaskRunTest, CrawlsASiteToTheEndAndSavesTheProject)
