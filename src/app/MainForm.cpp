@@ -10,6 +10,7 @@
 #include "engine/ProgramHome.h"
 #include "engine/Task.h"
 #include "engine/TaskList.h"
+#include "engine/TaskThread.h"
 #include "images/ImageLibrarySession.h"
 #include "settings/RegSettings.h"
 
@@ -369,6 +370,8 @@ void TMainForm::LoadImageLibrary()
     LibrarySession = std::make_unique<TImageLibrarySession>(ImageLibraryFileName(ProgramHome()));
     if (!LibrarySession->StartupError().isEmpty())
         ShowErrorMessage(this, LibrarySession->StartupError());
+    // Every picture a worker saves is recorded by an adding thread.
+    TTaskThread::SetPictureSavedHook(LibrarySession->PictureSavedHook());
 }
 
 TImageLibrary *TMainForm::ImageLibrary() const
@@ -588,6 +591,7 @@ void TMainForm::EndImageLibrary()
 {
     if (!LibrarySession)
         return;
+    TTaskThread::SetPictureSavedHook({});
     // No adding thread may touch the library once it is being written.
     LibrarySession->AddImageThreads().EndAll();
     emit ShutdownStep(QStringLiteral("Add threads ended"));

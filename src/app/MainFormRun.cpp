@@ -36,7 +36,7 @@ void TMainForm::TasksStopAllActionExecute()
 
 void TMainForm::StopTask(TTask *task)
 {
-    task->SetStopped(true); // TEMP until the worker lands
+    task->Stop();
 }
 
 void TMainForm::UpdateTreeIcons()

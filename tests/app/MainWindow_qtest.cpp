@@ -10,6 +10,7 @@
 #include "app/WaitForm.h"
 #include "engine/ProgramHome.h"
 #include "engine/Task.h"
+#include "engine/TaskList.h"
 #include "settings/RegSettings.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSet>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QTextEdit>
@@ -319,6 +321,49 @@ private slots:
         const QByteArray rtf = log.readAll();
         QVERIFY(rtf.startsWith("{\\rtf1"));
         QVERIFY2(rtf.contains("[now] - a\\{b\\}\\\\c \\u233?"), rtf.constData());
+    }
+
+    void ExitStopsRunningTasksAndWritesThemFirst()
+    {
+        // A server that takes the connection and never answers: the task
+        // runs until it is stopped.
+        QTcpServer silent;
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
+        auto form = MakeMainForm();
+        const QString path = home->Path() + QStringLiteral("Images/Projects/Silent.wrp");
+        {
+            TTask task;
+            task.SetName(QStringLiteral("Silent"));
+            task.URL().SetURI(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
+            task.SetID(QStringLiteral("{00000000-0000-0000-0000-0000000000AB}"));
+            task.SaveToFile(path);
+        }
+        auto *task = new TTask;
+        task->LoadFromFile(path);
+        form->TaskList->Add(task);
+        form->LoadedTaskPaths.append(path);
+        task->Run();
+        QVERIFY(!task->Stopped());
+        QTRY_VERIFY(silent.hasPendingConnections());
+
+        QStringList steps;
+        bool stoppedAtStopAll = false;
+        int itemsWrittenAtStopAll = -1;
+        connect(form.get(), &TMainForm::ShutdownStep, this, [&](const QString &step) {
+            steps.append(step);
+            if (step != QLatin1String("Stop all"))
+                return;
+            stoppedAtStopAll = task->Stopped();
+            TTask written;
+            written.LoadFromFile(path);
+            itemsWrittenAtStopAll = written.Items().Count();
+        });
+        form->Action(QStringLiteral("TasksExitAction"))->trigger();
+        QCOMPARE(steps.first(), QStringLiteral("Stop all"));
+        QVERIFY(steps.contains(QStringLiteral("Settings saved")));
+        QVERIFY(stoppedAtStopAll);
+        QCOMPARE(itemsWrittenAtStopAll, 1); // the start item, waiting again
+        form.reset();
     }
 
     void LogIsSavedOnlyWhenAsked_data()
