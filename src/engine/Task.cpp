@@ -91,6 +91,12 @@ void TTask::WorkerFinished(TTaskThread *worker)
     if (!worker)
         return;
     TTaskItem *item = worker->Item();
+    if (!m_items.Contains(item)) {
+        // The list was cleared under the worker (a restart that kept the
+        // items): its end belongs to no run of this task any more.
+        item->SetRunning(false);
+        return;
+    }
     item->SetDone(true);
     SetDoneCount(DoneCount() + 1);
     SetRunning(item, false);

@@ -192,6 +192,12 @@ int TTaskItemList::RunningCount() const
     return static_cast<int>(m_running.size());
 }
 
+bool TTaskItemList::Contains(const TTaskItem *item) const
+{
+    const std::lock_guard locker(m_lock);
+    return item->m_listed;
+}
+
 void TTaskItemList::ItemStateChanged(TTaskItem *item)
 {
     const std::lock_guard locker(m_lock);

@@ -83,6 +83,8 @@ public:
     // both up to date as items arrive and as their Done and Running change.
     TTaskItem *FirstWaiting() const;
     int RunningCount() const;
+    // Whether the item is in this list now (Clear takes items out).
+    bool Contains(const TTaskItem *item) const;
     // Called by a listed item whose Done or Running has changed.
     void ItemStateChanged(TTaskItem *item);
 

@@ -787,6 +787,30 @@ TEST_F(TaskRunTest, WorkerThatEndedBeforeTheStopIsStillHandled)
     EXPECT_EQ(Files(), QStringList{"quick.jpg"});
 }
 
+TEST_F(TaskRunTest, RestartIgnoresTheLateEndOfAClearedItem)
+{
+    site.File("/quick.jpg", Bytes(10));
+    TRun run(Folder());
+    run.Start(site.Url("/quick.jpg"));
+    TTaskItem *old = run.task.Items().Get(0);
+    ASSERT_TRUE(PumpUntil([&] { return run.views.LogMessages().filter("saved").size() == 1; }));
+    QElapsedTimer waited;
+    waited.start();
+    while (!old->Worker()->Ended() && waited.elapsed() < 20000)
+        QThread::msleep(2);
+    // A restart that keeps the old items alive: stop, clear, run again.
+    run.task.Stop();
+    run.task.Items().Clear();
+    run.task.SetDoneCount(0);
+    run.task.Run();
+    ASSERT_TRUE(run.ToEnd());
+    EXPECT_EQ(run.finished, 1);
+    EXPECT_EQ(run.task.DoneCount(), 1);
+    EXPECT_EQ(run.task.Items().Count(), 1);
+    EXPECT_FALSE(old->Done());
+    delete old;
+}
+
 TEST_F(TaskRunTest, TaskFreedWhileRunningStopsItsWorkers)
 {
     site.Held("/held.jpg", Bytes(5000), 100);
