@@ -120,7 +120,6 @@ public:
     bool WriteFile(const char *data, qint64 size);
     // Closes the file; deletes it when `keep` is false. Returns its size.
     qint64 CloseFile(bool keep);
-    bool HasFile();
 
     // Worker side, at its end: marks it ended unless stopped. False when
     // stopped (no end handling then).
@@ -216,12 +215,6 @@ qint64 TWorkerState::CloseFile(bool keep)
     if (Item && !m_stopped)
         Item->SetCurrentFile(QString());
     return size;
-}
-
-bool TWorkerState::HasFile()
-{
-    std::lock_guard<std::mutex> guard(m_gate);
-    return m_file != nullptr;
 }
 
 void TWorkerState::DropFileLocked(bool keep)
