@@ -1,3 +1,4 @@
+#include "cli/CliRunner.h"
 #include "imaging/PictureFixtures.h"
 
 #include <QDir>
@@ -5,19 +6,12 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 class LibraryCommandsTest : public ::testing::Test
 {
@@ -36,15 +30,7 @@ protected:
 
     // Runs the real program with its home in a temporary folder, in the
     // pictures' folder (so relative paths name them).
-    CliRun Run(const QStringList &args) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(m_pictures.path());
-        process.start(QStringLiteral(ZAVELON_CLI), QStringList{QStringLiteral("--home"), m_home.path()} + args);
-        EXPECT_TRUE(process.waitForStarted());
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    CliRun Run(const QStringList &args) const { return RunCli(m_home.path(), args, {}, m_pictures.path()); }
 
     QList<QByteArray> ListLines(const QStringList &extra = {}) const
     {

@@ -1,5 +1,6 @@
+#include "cli/CliRunner.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -7,24 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ScanRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs the real program with its home inside `home`, feeding `input` to stdin.
-ScanRun RunCli(const QTemporaryDir &home, const QStringList &args, const QByteArray &input = {})
-{
-    QProcess process;
-    process.start(QStringLiteral(ZAVELON_CLI), QStringList{QStringLiteral("--home"), home.path()} + args);
-    EXPECT_TRUE(process.waitForStarted());
-    process.write(input);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 QString WriteFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
@@ -55,16 +38,16 @@ TEST(ScanCommand, ListsLinksOfFileAndStdin)
     ASSERT_TRUE(dir.isValid());
     const QString page = WriteFile(dir, QStringLiteral("page.html"), kPage);
 
-    const ScanRun fromFile = RunCli(dir, {QStringLiteral("scan"), QStringLiteral("http://h/d"), page});
+    const CliRun fromFile = RunCli(dir.path(), {QStringLiteral("scan"), QStringLiteral("http://h/d"), page});
     EXPECT_EQ(fromFile.exitCode, 0) << fromFile.err.toStdString();
     EXPECT_EQ(fromFile.out, kLinks);
     EXPECT_TRUE(fromFile.err.isEmpty());
 
-    const ScanRun fromStdin = RunCli(dir, {QStringLiteral("scan"), QStringLiteral("http://h/d/")}, kPage);
+    const CliRun fromStdin = RunCli(dir.path(), {QStringLiteral("scan"), QStringLiteral("http://h/d/")}, kPage);
     EXPECT_EQ(fromStdin.exitCode, 0) << fromStdin.err.toStdString();
     EXPECT_EQ(fromStdin.out, kLinks);
 
-    const ScanRun empty = RunCli(dir, {QStringLiteral("scan"), QStringLiteral("http://h/d/")});
+    const CliRun empty = RunCli(dir.path(), {QStringLiteral("scan"), QStringLiteral("http://h/d/")});
     EXPECT_EQ(empty.exitCode, 0);
     EXPECT_TRUE(empty.out.isEmpty());
 }
@@ -75,7 +58,7 @@ TEST(ScanCommand, UnreadableFileFailsNamingIt)
     ASSERT_TRUE(dir.isValid());
     const QString paths[] = {dir.filePath(QStringLiteral("missing.html")), dir.path()};
     for (const QString &path : paths) {
-        const ScanRun run = RunCli(dir, {QStringLiteral("scan"), QStringLiteral("http://h/"), path});
+        const CliRun run = RunCli(dir.path(), {QStringLiteral("scan"), QStringLiteral("http://h/"), path});
         EXPECT_EQ(run.exitCode, 1) << path.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains(path.toUtf8())) << run.err.toStdString();
@@ -93,7 +76,7 @@ TEST(ScanCommand, BadArgumentsAreUsageErrors)
         {QStringLiteral("scan"), QStringLiteral("http://h/"), QStringLiteral("--depth")},
     };
     for (const QStringList &args : cases) {
-        const ScanRun run = RunCli(dir, args);
+        const CliRun run = RunCli(dir.path(), args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());
         EXPECT_TRUE(run.err.contains("scan BASEURL [FILE]")) << run.err.toStdString();

@@ -1,3 +1,4 @@
+#include "cli/CliRunner.h"
 #include "engine/Task.h"
 #include "engine/TestSite.h"
 #include "settings/RegSettings.h"
@@ -8,19 +9,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // A home and a current folder of its own for every test.
 class SettingsCli : public ::testing::Test
@@ -29,16 +23,7 @@ protected:
     QString Home() const { return home.path() + QLatin1Char('/'); }
     QString Project(const char *name = "task.wrp") const { return work.filePath(QString::fromUtf8(name)); }
 
-    CliRun Run(const QStringList &args) const
-    {
-        QProcess process;
-        process.setWorkingDirectory(work.path());
-        process.start(QStringLiteral(ZAVELON_CLI), QStringList{QStringLiteral("--home"), home.path()} + args);
-        EXPECT_TRUE(process.waitForStarted());
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    CliRun Run(const QStringList &args) const { return RunCli(home.path(), args, {}, work.path()); }
 
     // Runs "task new" and loads the project file it wrote.
     void NewTask(const QStringList &options, TTask &task) const

@@ -1,8 +1,8 @@
+#include "cli/CliRunner.h"
 #include "engine/Task.h"
 #include "engine/TaskItem.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -12,21 +12,10 @@
 
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // Runs the real program with its home inside the test's folder.
-CliResult RunTaskCli(const QTemporaryDir &home, const QStringList &args)
+CliRun RunTaskCli(const QTemporaryDir &home, const QStringList &args)
 {
-    QProcess process;
-    process.start(QStringLiteral(ZAVELON_CLI), QStringList{QStringLiteral("--home"), home.path()} + args);
-    EXPECT_TRUE(process.waitForStarted());
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return RunCli(home.path(), args);
 }
 
 QString WriteSampleTask(const QTemporaryDir &dir)
@@ -82,7 +71,7 @@ TEST(TaskCommands, ShowPrintsOneObjectWithKeysInContractOrder)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = WriteSampleTask(dir);
-    const CliResult run = RunTaskCli(dir, {"task", "show", path});
+    const CliRun run = RunTaskCli(dir, {"task", "show", path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out,
@@ -119,7 +108,7 @@ TEST(TaskCommands, ShowOddStoredValues)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(bytes);
     file.close();
-    const CliResult run = RunTaskCli(dir, {"task", "show", path});
+    const CliRun run = RunTaskCli(dir, {"task", "show", path});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith("{\"Name\":\"a\xEF\xBF\xBD" "b\",")) << run.out.left(40).toStdString();
     EXPECT_TRUE(run.out.contains("\"SchemeStartDate\":null,\"SchemeStartTime\":-1e-300}")) << run.out.toStdString();
@@ -131,7 +120,7 @@ TEST(TaskCommands, UrlsPrintsTheSaveUrlText)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const CliResult run = RunTaskCli(dir, {"task", "urls", WriteSampleTask(dir)});
+    const CliRun run = RunTaskCli(dir, {"task", "urls", WriteSampleTask(dir)});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out,
               "* Finished item.\r\n"
@@ -156,7 +145,7 @@ TEST(TaskCommands, BadFilesFailNamingTheFile)
         {"show", missing, ""}, {"urls", missing, ""},
     };
     for (const auto &c : cases) {
-        const CliResult run = RunTaskCli(dir, {"task", c.command, c.path});
+        const CliRun run = RunTaskCli(dir, {"task", c.command, c.path});
         EXPECT_EQ(run.exitCode, 1) << c.command;
         EXPECT_EQ(run.out, "");
         EXPECT_TRUE(run.err.contains(c.path.toUtf8())) << run.err.toStdString();
@@ -173,7 +162,7 @@ TEST(TaskCommands, UsageErrorsExitTwo)
         {"task", "show"}, {"task", "urls"}, {"task", "show", "a.wrp", "b.wrp"}, {"task", "urls", "--quiet"},
     };
     for (const QStringList &args : cases) {
-        const CliResult run = RunTaskCli(dir, args);
+        const CliRun run = RunTaskCli(dir, args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains("usage:")) << run.err.toStdString();
         EXPECT_EQ(run.out, "");

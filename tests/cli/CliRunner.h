@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// What one run of the real zavelon-cli gave.
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs the real program as scripts do, with its home in `home` (never the
+// user's) and, when given, `workingFolder` as its current folder; `input`
+// goes to its stdin, which is then closed.
+CliRun RunCli(const QString &home, const QStringList &args, const QByteArray &input = {},
+              const QString &workingFolder = {});
