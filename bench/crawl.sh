@@ -202,8 +202,11 @@ for latency in $LATENCIES; do
       items=$(awk '{print $5}' "$f" | median)
       ratio="-"
       [[ -n $ref ]] && ratio=$(awk -v a="$wall" -v b="$ref" 'BEGIN {printf "%.2f", a / b}')
-      printf '| %s | %s | %.2f | %.0f | %.2f | %.0f | %s | %s |\n' "$(label "$tool")" "${status[$tool]}" \
-        "$wall" "$(awk -v n="$N_EXPECTED" -v w="$wall" 'BEGIN {print n / w}')" "$cpu" "$rss" "$req" "$ratio"
+      # a tool that saved another set gets no rate: it did other work
+      rate=-
+      [[ ${status[$tool]} == ok ]] && rate=$(awk -v n="$N_EXPECTED" -v w="$wall" 'BEGIN {printf "%.0f", n / w}')
+      printf '| %s | %s | %.2f | %s | %.2f | %.0f | %s | %s |\n' "$(label "$tool")" "${status[$tool]}" \
+        "$wall" "$rate" "$cpu" "$rss" "$req" "$ratio"
       if [[ -n $SUMMARY ]]; then
         printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$latency" "$tool" "${status[$tool]}" "$wall" \
           "$cpu" "$rss" "$N_EXPECTED" "$items" "$req" >>"$SUMMARY"

@@ -72,10 +72,12 @@ if [[ -n $ITEMS ]]; then
   say ""
   say "About 100,000 items (30 x 10 gallery pages of 300 pictures, depth 3), latency $LATENCY ms, one run"
   say ""
-  say "| Tool | Set | Pictures | Items | Wall s | Pictures/s | CPU s | Peak RSS MB | Requests |"
+  say "| Tool | Set | Pictures expected | Items | Wall s | Pictures/s | CPU s | Peak RSS MB | Requests |"
   say "|---|---|---:|---:|---:|---:|---:|---:|---|"
   while IFS=$'\t' read -r _ tool status wall cpu rss pics items req; do
-    say "$(printf '| %s | %s | %s | %s | %.1f | %.0f | %.1f | %.0f | %s |' "$tool" "$status" "$pics" "$items" \
-      "$wall" "$(awk -v n="$pics" -v w="$wall" 'BEGIN {print n / w}')" "$cpu" "$rss" "$req")"
+    rate=-
+    [[ $status == ok ]] && rate=$(awk -v n="$pics" -v w="$wall" 'BEGIN {printf "%.0f", n / w}')
+    say "$(printf '| %s | %s | %s | %s | %.1f | %s | %.1f | %.0f | %s |' "$tool" "$status" "$pics" "$items" \
+      "$wall" "$rate" "$cpu" "$rss" "$req")"
   done <"$BENCH_WORK/items.tsv"
 fi
