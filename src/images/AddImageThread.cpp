@@ -4,11 +4,22 @@
 #include "images/AddImageFile.h"
 #include "images/ImageLibrary.h"
 
+#include <QThread>
+
 TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path)
     : m_library(library)
     , m_path(path)
-    , m_thread([this] { Execute(); })
 {
+    // Registers the starting thread with Qt before the adding thread makes
+    // its first QObject (the QFile that measures the picture). Without an
+    // application object Qt takes the first thread that needs its thread
+    // data as its main thread, and the image plugins it makes are moved to
+    // that thread. Were that an adding thread, its exit would leave Qt's
+    // main-thread data counted down to nothing while the plugins still refer
+    // to it, and their destruction at process exit would touch it after it
+    // was freed (a heap corruption glibc reports at exit).
+    QThread::currentThread();
+    m_thread = std::thread([this] { Execute(); });
 }
 
 TAddImageThread::~TAddImageThread()

@@ -45,7 +45,7 @@ private:
     std::mutex m_gate;
     bool m_ended = false;
     std::atomic<bool> m_finished{false};
-    std::thread m_thread; // last: everything above exists when it starts
+    std::thread m_thread; // started last, in the constructor's body
 };
 
 // The list of adding threads, with its own lock. The process has one (see

@@ -9,7 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPluginLoader>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -85,6 +88,28 @@ TEST_F(AddImageThreadTest, ManyThreadsOneRecordPerPath)
         EXPECT_EQ(record->Height, 10);
     }
     EXPECT_EQ(names.size(), size_t(m_paths.size()));
+}
+
+// This process has no application object, so Qt takes the first thread that
+// makes a QObject as its main thread and moves the image plugins there. That
+// must be the thread that starts the adding threads, never an adding thread:
+// one that has exited leaves the plugins on dead thread data, which their
+// destruction at process exit touches after it was freed. Decisive when the
+// case runs in a process of its own, as CTest runs it.
+TEST_F(AddImageThreadTest, PluginsStayOnTheStartingThread)
+{
+    TImageLibrary library;
+    {
+        TAddImageThreadList threads;
+        for (const QString &path : m_paths)
+            threads.Start(library, path)->WaitFor();
+    }
+    ASSERT_EQ(library.Count(), m_paths.size());
+    QPluginLoader gif(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/imageformats/libqgif.so"));
+    const QObject *plugin = gif.instance();
+    if (!plugin)
+        GTEST_SKIP() << "no GIF image plugin: " << gif.errorString().toStdString();
+    EXPECT_EQ(plugin->thread(), QThread::currentThread());
 }
 
 TEST_F(AddImageThreadTest, EndedListStartsNothing)
