@@ -7,9 +7,11 @@ Every page links `--pics` pictures (pages at the deepest level `--leaf-pics`),
 jpg/png/gif of a log-uniform size between `--min-kb` and `--max-kb`, with
 deterministic bytes and a name that is unique in the whole site (so that a
 crawler that saves by file name alone, and one that mirrors the folder tree,
-save comparable sets).  The pictures are valid images (a tiny picture padded
-with comment data up to the wanted size), so a crawler that decodes what it
-saves pays only for the padding it reads.
+save comparable sets).  The pictures are valid images: a tiny picture padded
+up to the wanted size where a real picture keeps its bulk, behind the
+headers that a size query reads (JPEG: after the image, PNG: an ancillary
+chunk after the image data, GIF: a comment after the image), so a crawler
+that measures what it saves pays what a real picture of that size costs.
 
 Things a crawler must cope with:
   * some pages are linked twice (from two pages of the same depth, so that the
@@ -47,8 +49,8 @@ DECOY_EXTS = ("txt", "zip", "bmp", "jpeg", "webp", "pdf")
 # leave the machine.
 OTHER_FAMILIES = ("http://127.0.0.2/", "http://127.31.0.9/")
 
-# An 8x8 baseline JPEG; comment segments go between its JFIF header and the
-# rest, which keeps it a valid picture of any size above its own.
+# An 8x8 baseline JPEG; the padding follows its end-of-image marker, where
+# decoders stop reading.
 _JPEG_BASE = bytes.fromhex(
     "ffd8ffe000104a46494600010100000100010000ffdb004300080606070605080707070909080a0c140d0c0b0b0c1912130f"
     "141d1a1f1e1d1a1c1c20242e2720222c231c1c2837292c30313434341f27393d38323c2e333432ffdb0043010909090c0b0c"
@@ -56,7 +58,6 @@ _JPEG_BASE = bytes.fromhex(
     "3232323232323232ffc00011080008000803012200021101031101ffc4001500010100000000000000000000000000000007"
     "ffc400161001010100000000000000000000000000001562ffc4001501010100000000000000000000000000000507ffc400"
     "17110003010000000000000000000000000000051652ffda000c03010002110311003f009a54d00a34c2dc09d130d9ffd9")
-_JPEG_HEAD = 20  # SOI + APP0
 
 WORDS = ("amber", "birch", "cobalt", "dune", "ember", "fjord", "glade", "harbor",
          "iris", "juniper", "kelp", "lagoon", "meadow", "nebula", "orchid",
@@ -69,17 +70,9 @@ FILLER = ("The evening light fell across the old harbour and the boats rocked "
 
 def jpeg_bytes(size, rng):
     pad = size - len(_JPEG_BASE)
-    if pad < 4:
+    if pad < 0:
         raise ValueError("JPEG too small: %d" % size)
-    out = [_JPEG_BASE[:_JPEG_HEAD]]
-    count = -(-pad // 65537)  # segments of at most 2 + 2 + 65533 bytes
-    payload = pad - 4 * count
-    for i in range(count):
-        n = min(65533, payload)
-        payload -= n
-        out.append(b"\xff\xfe" + struct.pack(">H", n + 2) + rng.randbytes(n))
-    out.append(_JPEG_BASE[_JPEG_HEAD:])
-    data = b"".join(out)
+    data = _JPEG_BASE + rng.randbytes(pad)
     assert len(data) == size
     return data
 
@@ -96,8 +89,10 @@ def png_bytes(size, rng):
     pad = size - len(head) - len(tail) - 12
     if pad < 0:
         raise ValueError("PNG too small: %d" % size)
-    # A private, ancillary, safe-to-copy chunk: decoders skip it.
-    data = head + _png_chunk(b"bnCh", rng.randbytes(pad)) + tail
+    # A private, ancillary, safe-to-copy chunk after the image data: decoders
+    # skip it, and reading the header never reaches it.
+    idat, iend = tail[:-12], tail[-12:]
+    data = head + idat + _png_chunk(b"bnCh", rng.randbytes(pad)) + iend
     assert len(data) == size
     return data
 
@@ -116,7 +111,7 @@ def gif_bytes(size, rng):
         lens.append(n - 1)
         pad -= n
     body = b"".join(bytes([n]) + rng.randbytes(n) for n in lens)
-    data = head + b"\x21\xfe" + body + b"\x00" + image
+    data = head + image[:-1] + b"\x21\xfe" + body + b"\x00" + image[-1:]
     assert len(data) == size
     return data
 
