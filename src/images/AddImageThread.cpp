@@ -36,6 +36,7 @@ void TAddImageThread::End()
 
 void TAddImageThread::WaitFor()
 {
+    std::lock_guard join(m_joinLock);
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -79,8 +80,27 @@ TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QStrin
     std::lock_guard lock(m_lock);
     if (m_ended)
         return nullptr;
+    JoinFinished();
     m_threads.push_back(std::make_unique<TAddImageThread>(&library, path));
     return m_threads.back().get();
+}
+
+void TAddImageThreadList::JoinFinished()
+{
+    // Threads end roughly in the order they started, so the walk is short:
+    // it starts after the joined prefix and advances that prefix as far as
+    // the threads allow. A finished thread is past its last use of shared
+    // state, so joining it waits only for its exit.
+    bool prefix = true;
+    for (size_t i = m_joined; i < m_threads.size(); ++i) {
+        TAddImageThread &thread = *m_threads[i];
+        if (thread.Finished())
+            thread.WaitFor();
+        else
+            prefix = false;
+        if (prefix)
+            m_joined = i + 1;
+    }
 }
 
 void TAddImageThreadList::Add(std::unique_ptr<TAddImageThread> thread)

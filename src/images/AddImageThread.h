@@ -33,7 +33,8 @@ public:
 
     void End();
     bool Finished() const { return m_finished.load(); }
-    // Waits until the thread has finished.
+    // Waits until the thread has finished and releases its system thread.
+    // Safe to call from several threads at once.
     void WaitFor();
 
 private:
@@ -45,13 +46,17 @@ private:
     std::mutex m_gate;
     bool m_ended = false;
     std::atomic<bool> m_finished{false};
-    std::thread m_thread; // started last, in the constructor's body
+    std::mutex m_joinLock; // a std::thread must not be joined twice at once
+    std::thread m_thread;  // started last, in the constructor's body
 };
 
 // The list of adding threads, with its own lock. The process has one (see
 // TImageLibrarySession); a download worker adds a thread per saved picture
 // and only shut-down reads it. Finished threads stay listed until the list
-// is destroyed.
+// is destroyed, but their system threads are joined as new ones start: a
+// crawl saves one picture after another for hours, and every finished but
+// unjoined thread would keep its stack mapped until the process runs out of
+// memory maps and can start no thread at all.
 class TAddImageThreadList
 {
 public:
@@ -78,7 +83,11 @@ public:
     void EndAll();
 
 private:
+    // Joins the finished threads after the prefix that is joined already.
+    void JoinFinished();
+
     mutable std::mutex m_lock;
     bool m_ended = false;
     std::vector<std::unique_ptr<TAddImageThread>> m_threads;
+    size_t m_joined = 0; // every thread before this index has been joined
 };

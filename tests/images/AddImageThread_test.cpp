@@ -134,6 +134,31 @@ TEST_F(AddImageThreadTest, ErrorsEndTheThreadQuietly)
     EXPECT_EQ(library.Count(), 0);
 }
 
+// A long crawl starts one adding thread per saved picture. Finished threads
+// must give their system resources back as the run goes on, or the process
+// runs out of memory maps and can start no thread at all.
+TEST_F(AddImageThreadTest, FinishedThreadsAreReleasedAsNewOnesStart)
+{
+    auto mappings = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        EXPECT_TRUE(maps.open(QIODevice::ReadOnly));
+        return maps.readAll().count('\n');
+    };
+    TImageLibrary library;
+    TAddImageThreadList threads;
+    threads.Start(library, Path("missing.png"))->WaitFor(); // first-use allocations
+    const qsizetype before = mappings();
+    constexpr int kThreads = 400;
+    for (int i = 0; i < kThreads; ++i) {
+        TAddImageThread *thread = threads.Start(library, Path(QStringLiteral("missing%1.png").arg(i)));
+        while (!thread->Finished())
+            std::this_thread::yield();
+    }
+    // Each unreleased thread keeps a stack and its guard page mapped.
+    EXPECT_LT(mappings() - before, kThreads / 2);
+    EXPECT_EQ(threads.Count(), kThreads + 1);
+}
+
 // Shut-down ends the threads without waiting for them, then saves: whatever
 // was being measured then is lost, and nothing reaches the library (or the
 // file) once the save has begun.
