@@ -58,9 +58,8 @@ void TTask::Run()
     }
     for (int started = 0; started < kRunStarts; ++started) {
         TTaskItem *item = m_items.FirstWaiting();
-        if (!item)
+        if (!item || !item->Start())
             break;
-        item->Start();
     }
     if (RunningCount() == 0) {
         SetStopped(true);
@@ -101,14 +100,14 @@ void TTask::WorkerFinished(TTaskThread *worker)
     SetDoneCount(DoneCount() + 1);
     SetRunning(item, false);
     RemoveItemRow(item);
+    worker->Release();
     if (!Stopping() && !Stopped()) {
         // The waiting items in list order while fewer than seven run; the
         // list answers both questions without a walk.
         while (RunningCount() < kKeepRunning) {
             TTaskItem *next = m_items.FirstWaiting();
-            if (!next)
+            if (!next || !next->Start())
                 break;
-            next->Start();
         }
     }
     if (RunningCount() == 0) {

@@ -28,13 +28,19 @@ void TTaskItem::SetRunning(bool running)
         m_task->Items().ItemStateChanged(this);
 }
 
-void TTaskItem::Start()
+bool TTaskItem::Start()
 {
     // A previous worker of this item has ended; its handle goes now.
     m_worker = std::make_unique<TTaskThread>(m_task, m_url.URI(), this);
     TTask *task = m_task;
-    m_worker->Start([task](TTaskThread *worker) { task->WorkerFinished(worker); });
+    QString error;
+    if (!m_worker->Start([task](TTaskThread *worker) { task->WorkerFinished(worker); }, &error)) {
+        m_worker.reset();
+        task->ShowLog(QStringLiteral("Cannot start a worker for \"%1\": %2").arg(m_url.URI(), error));
+        return false;
+    }
     task->SetRunning(this, true);
+    return true;
 }
 
 void TTaskItem::StopWorker()

@@ -58,8 +58,10 @@ public:
     // none. Main thread only.
     TTaskThread *Worker() const { return m_worker.get(); }
     // Makes a worker for the item, attaches the task's end handler
-    // (TTask::WorkerFinished), lets it run and marks the item running.
-    void Start();
+    // (TTask::WorkerFinished), lets it run and marks the item running. When
+    // the system gives no thread, logs why, leaves the item waiting and
+    // returns false.
+    bool Start();
     // Ends the item's worker at once; the item is waiting again and a file
     // it was writing is deleted. A worker that had already ended by itself
     // is left to its end handling.

@@ -564,7 +564,8 @@ TTaskThread::TTaskThread(TTask *task, const QString &url, TTaskItem *item)
 
 TTaskThread::~TTaskThread()
 {
-    m_state->Stop(true);
+    if (m_state)
+        m_state->Stop(true);
 }
 
 void TTaskThread::SetProgress(const QString &sizeText, const QString &percentText)
@@ -604,7 +605,7 @@ void RunWorker(const std::shared_ptr<TWorkerState> &state)
 
 } // namespace
 
-void TTaskThread::Start(std::function<void(TTaskThread *)> onEnded)
+bool TTaskThread::Start(std::function<void(TTaskThread *)> onEnded, QString *error)
 {
     m_state->OnEnded = std::move(onEnded);
     TMainThreadCalls::Instance(); // made on the main thread, before any post
@@ -618,26 +619,32 @@ void TTaskThread::Start(std::function<void(TTaskThread *)> onEnded)
             state.reset();
             ThreadFinished();
         }).detach();
-    } catch (const std::system_error &) {
-        // No thread to be had: the worker ends at once, like a failed fetch.
+        return true;
+    } catch (const std::system_error &failure) {
+        // The system has no thread to give (limits reached). The worker
+        // never ran; its item must not pass for done.
         ThreadFinished();
-        std::shared_ptr<TWorkerState> state = m_state;
-        if (state->MarkEnded())
-            TMainThreadCalls::Instance().Post([state] {
-                if (!state->IsStopped() && state->OnEnded)
-                    state->OnEnded(state->Handle);
-            });
+        m_state->Stop(true);
+        if (error)
+            *error = QString::fromLocal8Bit(failure.what());
+        return false;
     }
+}
+
+void TTaskThread::Release()
+{
+    if (m_state && m_state->IsEnded())
+        m_state.reset();
 }
 
 bool TTaskThread::Stop()
 {
-    return m_state->Stop(false);
+    return !m_state || m_state->Stop(false);
 }
 
 bool TTaskThread::Ended() const
 {
-    return m_state->IsEnded();
+    return !m_state || m_state->IsEnded();
 }
 
 QString TTaskThread::SizeText(qint64 length)

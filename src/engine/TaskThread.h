@@ -67,7 +67,13 @@ public:
 
     // Lets the worker run once. `onEnded` is called on the main thread when
     // the worker has ended by itself, whatever the outcome; never after a stop.
-    void Start(std::function<void(TTaskThread *)> onEnded);
+    // False (with the reason in `error`) when the system gives no thread: the
+    // worker never runs and its end handler never comes.
+    bool Start(std::function<void(TTaskThread *)> onEnded, QString *error = nullptr);
+    // After its end has been handled: lets go of everything the worker used
+    // (its options, client, buffers); the object keeps only what it shows.
+    // A long crawl keeps one such object per done item.
+    void Release();
 
     // Ends the worker at once (see above). Returns false, and changes
     // nothing, when the worker had already ended by itself.
