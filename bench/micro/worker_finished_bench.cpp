@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -24,6 +25,19 @@ void EnsureApplication()
     new QCoreApplication(argc, argv);
 }
 
+// Gives `task` a start URL and `count` picture items at depth 1, item i done
+// when done(i) says so.
+void FillTask(TTask &task, int count, const std::function<bool(int)> &done)
+{
+    task.URL().SetURI(QStringLiteral("http://bench.example/index.html"));
+    for (int i = 0; i < count; ++i) {
+        auto *item = new TTaskItem(&task, QStringLiteral("http://bench.example/p/%1.jpg").arg(i, 6, 10, QLatin1Char('0')));
+        item->SetDepth(1);
+        item->SetDone(done(i));
+        task.Items().AddSorted(item);
+    }
+}
+
 // A task of `count` items, all done but the last, which is the one whose
 // worker ends: the search for the next waiting item finds none, so nothing
 // starts and the measure is the bookkeeping alone. The item is made running
@@ -33,13 +47,7 @@ void BM_WorkerFinished(benchmark::State &state)
     EnsureApplication();
     const int count = int(state.range(0));
     TTask task;
-    task.URL().SetURI(QStringLiteral("http://bench.example/index.html"));
-    for (int i = 0; i < count; ++i) {
-        auto *item = new TTaskItem(&task, QStringLiteral("http://bench.example/p/%1.jpg").arg(i, 6, 10, QLatin1Char('0')));
-        item->SetDepth(1);
-        item->SetDone(i + 1 < count);
-        task.Items().AddSorted(item);
-    }
+    FillTask(task, count, [count](int i) { return i + 1 < count; });
     TTaskItem *last = nullptr;
     for (TTaskItem *item : task.Items().ToList())
         if (!item->Done())
@@ -65,13 +73,7 @@ void BM_WorkerFinishedWhileSevenRun(benchmark::State &state)
     EnsureApplication();
     const int count = int(state.range(0));
     TTask task;
-    task.URL().SetURI(QStringLiteral("http://bench.example/index.html"));
-    for (int i = 0; i < count; ++i) {
-        auto *item = new TTaskItem(&task, QStringLiteral("http://bench.example/p/%1.jpg").arg(i, 6, 10, QLatin1Char('0')));
-        item->SetDepth(1);
-        item->SetDone(i < count - 100);
-        task.Items().AddSorted(item);
-    }
+    FillTask(task, count, [count](int i) { return i < count - 100; });
     const QList<TTaskItem *> items = task.Items().ToList();
     TTaskItem *ending = items[count - 100];
     for (int i = 1; i <= 7; ++i)
