@@ -82,25 +82,21 @@ TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QStrin
         return nullptr;
     JoinFinished();
     m_threads.push_back(std::make_unique<TAddImageThread>(&library, path));
+    m_unjoined.push_back(m_threads.back().get());
     return m_threads.back().get();
 }
 
 void TAddImageThreadList::JoinFinished()
 {
-    // Threads end roughly in the order they started, so the walk is short:
-    // it starts after the joined prefix and advances that prefix as far as
-    // the threads allow. A finished thread is past its last use of shared
-    // state, so joining it waits only for its exit.
-    bool prefix = true;
-    for (size_t i = m_joined; i < m_threads.size(); ++i) {
-        TAddImageThread &thread = *m_threads[i];
-        if (thread.Finished())
-            thread.WaitFor();
-        else
-            prefix = false;
-        if (prefix)
-            m_joined = i + 1;
-    }
+    // Only threads not yet joined are looked at, so the walk is as long as
+    // the number of live threads, however long the run. A finished thread is
+    // past its last use of shared state: joining it waits only for its exit.
+    std::erase_if(m_unjoined, [](TAddImageThread *thread) {
+        if (!thread->Finished())
+            return false;
+        thread->WaitFor();
+        return true;
+    });
 }
 
 void TAddImageThreadList::Add(std::unique_ptr<TAddImageThread> thread)
@@ -108,6 +104,9 @@ void TAddImageThreadList::Add(std::unique_ptr<TAddImageThread> thread)
     std::lock_guard lock(m_lock);
     if (m_ended)
         thread->End();
+    else
+        JoinFinished();
+    m_unjoined.push_back(thread.get());
     m_threads.push_back(std::move(thread));
 }
 

@@ -83,11 +83,11 @@ public:
     void EndAll();
 
 private:
-    // Joins the finished threads after the prefix that is joined already.
+    // Joins the threads that have finished and forgets them as unjoined.
     void JoinFinished();
 
     mutable std::mutex m_lock;
     bool m_ended = false;
     std::vector<std::unique_ptr<TAddImageThread>> m_threads;
-    size_t m_joined = 0; // every thread before this index has been joined
+    std::vector<TAddImageThread *> m_unjoined; // started, not yet joined: about the live ones
 };
