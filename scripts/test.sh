@@ -12,5 +12,4 @@ cmake --build build -j "$jobs"
 # The threaded core once more under ThreadSanitizer: only its own tests.
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAVELON_TSAN=ON
 cmake --build build-tsan -j "$jobs" --target engine_tests images_tests
-(cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-   ctest -j "$jobs" --output-on-failure -R '^(engine|images)\.')
+(cd build-tsan && ctest -j "$jobs" --output-on-failure -R '^(engine|images)\.')
