@@ -49,11 +49,22 @@ void TTask::SaveToStream(QIODevice &stream) const
 
     m_options.SaveToStream(stream);
 
+    // In blocks: a crawl of 100,000 items would otherwise hold its whole
+    // project text in memory at the moment it ends.
+    constexpr qsizetype kBlock = 64 * 1024;
     QByteArray lines;
-    for (const TTaskItem *item : m_items.ToList())
+    lines.reserve(kBlock + 4096);
+    const auto flush = [&] {
+        if (stream.write(lines) != lines.size())
+            throw EZavelonError(QStringLiteral("%1: cannot write the item lines: %2").arg(StreamName(stream), stream.errorString()));
+        lines.resize(0);
+    };
+    for (const TTaskItem *item : m_items.ToList()) {
         lines += FormatItemLine(item->Done(), item->Depth(), item->URL().URI());
-    if (stream.write(lines) != lines.size())
-        throw EZavelonError(QStringLiteral("%1: cannot write the item lines: %2").arg(StreamName(stream), stream.errorString()));
+        if (lines.size() >= kBlock)
+            flush();
+    }
+    flush();
 }
 
 void TTask::LoadFromStream(QIODevice &stream)

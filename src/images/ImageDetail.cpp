@@ -44,7 +44,7 @@ void TImageDetail::Assign(const TPersistent &source)
 
 TImageDetail::Block TImageDetail::Filled() const
 {
-    Block block = m_block;
+    Block block = m_block ? *m_block : Block{};
     // A loaded name whose bytes still read as FileName keeps those exact
     // bytes (even invalid UTF-8 or a full slot without NUL); any other name
     // is written anew, cut at a character boundary so the slot never
@@ -66,10 +66,14 @@ void TImageDetail::WriteToStream(QIODevice &stream) const
 
 void TImageDetail::ReadFromStream(QIODevice &stream)
 {
-    ReadBlock(stream, m_block.data(), kBlockSize);
-    FileName = ReadTextSlot(m_block.data(), kFileNameSize);
-    Added = ReadDouble(m_block.data() + kAddedAt);
-    FileSize = qFromLittleEndian<qint32>(m_block.data() + kFileSizeAt);
-    Height = qFromLittleEndian<qint32>(m_block.data() + kHeightAt);
-    Width = qFromLittleEndian<qint32>(m_block.data() + kWidthAt);
+    Block block{};
+    ReadBlock(stream, block.data(), kBlockSize);
+    FileName = ReadTextSlot(block.data(), kFileNameSize);
+    Added = ReadDouble(block.data() + kAddedAt);
+    FileSize = qFromLittleEndian<qint32>(block.data() + kFileSizeAt);
+    Height = qFromLittleEndian<qint32>(block.data() + kHeightAt);
+    Width = qFromLittleEndian<qint32>(block.data() + kWidthAt);
+    m_block.reset();
+    if (Filled() != block)
+        m_block = std::make_unique<Block>(block);
 }
