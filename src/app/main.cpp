@@ -1,6 +1,7 @@
 // zavelon: the desktop program.
 #include "app/Application.h"
 #include "app/Startup.h"
+#include "engine/DateTime.h"
 #include "engine/ProgramHome.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 
 int main(int argc, char *argv[])
 {
+    PinLocalTimeZone();
     TZavelonApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zavelon"));
     QApplication::setApplicationVersion(QStringLiteral(ZAVELON_VERSION));

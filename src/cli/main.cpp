@@ -1,5 +1,6 @@
 // zavelon-cli: runs tasks without a display and exposes the file formats.
 #include "cli/Command.h"
+#include "engine/DateTime.h"
 #include "engine/ProgramHome.h"
 
 #include <QCoreApplication>
@@ -90,6 +91,7 @@ bool TakeFlag(QStringList &args, const QString &name)
 
 int main(int argc, char *argv[])
 {
+    PinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zavelon-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(ZAVELON_VERSION));

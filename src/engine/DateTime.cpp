@@ -1,5 +1,7 @@
 #include "engine/DateTime.h"
 
+#include <QFileInfo>
+
 #include <cmath>
 
 namespace {
@@ -37,4 +39,10 @@ QDateTime DaysToDateTime(double days)
 double NowDays()
 {
     return DateTimeToDays(QDateTime::currentDateTime());
+}
+
+void PinLocalTimeZone()
+{
+    if (qEnvironmentVariableIsEmpty("TZ") && QFileInfo::exists(QStringLiteral("/etc/localtime")))
+        qputenv("TZ", ":/etc/localtime");
 }

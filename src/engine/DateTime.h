@@ -11,3 +11,10 @@ QDateTime DaysToDateTime(double days);
 
 // The current local date-time as a day number.
 double NowDays();
+
+// Makes local-time conversions cheap for the life of the process: with TZ
+// unset, glibc looks at /etc/localtime again on every conversion (a stat
+// call per log line, per library record). Pointing TZ at that same file
+// keeps the zone the system gives and lets glibc load it once. A TZ the
+// user set is left alone. Call first thing in main(), before any thread.
+void PinLocalTimeZone();

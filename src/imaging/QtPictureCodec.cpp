@@ -45,6 +45,34 @@ void OpenFile(QFile &file, const QString &path)
         throw EZavelonError(QStringLiteral("Cannot open picture %1: %2").arg(path, file.errorString()));
 }
 
+// What a reader decodes from. Decoders read in small pieces and a QFile asks
+// the system for its size at each one (a stat call per kilobyte of a PNG);
+// a picture of ordinary size is therefore read at once and decoded from
+// memory. A larger file is streamed, so a huge file named like a picture
+// never has to fit in memory before its declared size is checked.
+class TPictureSource
+{
+public:
+    explicit TPictureSource(const QString &path)
+        : m_file(path)
+    {
+        OpenFile(m_file, path);
+        if (m_file.size() > kReadWholeUpTo)
+            return;
+        m_bytes = m_file.readAll();
+        m_file.close();
+        m_buffer.setBuffer(&m_bytes);
+        m_buffer.open(QIODevice::ReadOnly);
+    }
+    QIODevice *Device() { return m_file.isOpen() ? static_cast<QIODevice *>(&m_file) : &m_buffer; }
+
+private:
+    static constexpr qint64 kReadWholeUpTo = 32 << 20;
+    QFile m_file;
+    QByteArray m_bytes;
+    QBuffer m_buffer;
+};
+
 void OpenReader(QImageReader &reader, const QString &path)
 {
     // The extension chose the format; the content must not choose another.
@@ -68,9 +96,8 @@ bool AdvanceToNextImage(QImageReader &reader)
 QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool all)
 {
     EnsureReadersReady();
-    QFile file(path);
-    OpenFile(file, path);
-    QImageReader reader(&file, format);
+    TPictureSource source(path);
+    QImageReader reader(source.Device(), format);
     OpenReader(reader, path);
     QList<QImage> images;
     std::int64_t decoded = 0;
@@ -93,9 +120,8 @@ QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool a
 int QtImageCount(const QString &path, const QByteArray &format)
 {
     EnsureReadersReady();
-    QFile file(path);
-    OpenFile(file, path);
-    QImageReader reader(&file, format);
+    TPictureSource source(path);
+    QImageReader reader(source.Device(), format);
     OpenReader(reader, path);
     return qMax(1, reader.imageCount());
 }
