@@ -45,32 +45,24 @@ void OpenFile(QFile &file, const QString &path)
         throw EZavelonError(QStringLiteral("Cannot open picture %1: %2").arg(path, file.errorString()));
 }
 
-// What a reader decodes from. Decoders read in small pieces and a QFile asks
-// the system for its size at each one (a stat call per kilobyte of a PNG);
-// a picture of ordinary size is therefore read at once and decoded from
-// memory. A larger file is streamed, so a huge file named like a picture
-// never has to fit in memory before its declared size is checked.
-class TPictureSource
+// The file a reader decodes from. Decoders read in small pieces, and a plain
+// QFile asks the system for its size at each one (two stat calls per
+// kilobyte of a PNG); a picture does not change while it is decoded, so its
+// size is taken once. Reading stays streamed: a JPEG's decoder stops at its
+// end marker, and a huge file never has to fit in memory.
+class TPictureFile : public QFile
 {
 public:
-    explicit TPictureSource(const QString &path)
-        : m_file(path)
+    explicit TPictureFile(const QString &path)
+        : QFile(path)
     {
-        OpenFile(m_file, path);
-        if (m_file.size() > kReadWholeUpTo)
-            return;
-        m_bytes = m_file.readAll();
-        m_file.close();
-        m_buffer.setBuffer(&m_bytes);
-        m_buffer.open(QIODevice::ReadOnly);
+        OpenFile(*this, path);
+        m_size = QFile::size();
     }
-    QIODevice *Device() { return m_file.isOpen() ? static_cast<QIODevice *>(&m_file) : &m_buffer; }
+    qint64 size() const override { return m_size; }
 
 private:
-    static constexpr qint64 kReadWholeUpTo = 32 << 20;
-    QFile m_file;
-    QByteArray m_bytes;
-    QBuffer m_buffer;
+    qint64 m_size = 0;
 };
 
 void OpenReader(QImageReader &reader, const QString &path)
@@ -96,8 +88,8 @@ bool AdvanceToNextImage(QImageReader &reader)
 QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool all)
 {
     EnsureReadersReady();
-    TPictureSource source(path);
-    QImageReader reader(source.Device(), format);
+    TPictureFile file(path);
+    QImageReader reader(&file, format);
     OpenReader(reader, path);
     QList<QImage> images;
     std::int64_t decoded = 0;
@@ -120,8 +112,8 @@ QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool a
 int QtImageCount(const QString &path, const QByteArray &format)
 {
     EnsureReadersReady();
-    TPictureSource source(path);
-    QImageReader reader(source.Device(), format);
+    TPictureFile file(path);
+    QImageReader reader(&file, format);
     OpenReader(reader, path);
     return qMax(1, reader.imageCount());
 }

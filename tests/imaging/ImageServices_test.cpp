@@ -148,22 +148,6 @@ TEST_F(ImageServicesTest, MultiImageFiles)
     EXPECT_EQ(gif.Bitmap().pixelColor(0, 0), QColor(255, 0, 0));
 }
 
-// Ordinary pictures are read whole and decoded from memory; a file past
-// 32 MB is streamed. Both must give the same picture.
-TEST_F(ImageServicesTest, SmallAndHugeFilesDecodeAlike)
-{
-    const QImage picture = fixtures::CornerPicture(7, 4);
-    fixtures::WriteQt(Path("small.png"), "png", picture);
-    QByteArray huge = fixtures::ReadBytes(Path("small.png"));
-    huge.append(QByteArray(33 << 20, '\0')); // trailing bytes a decoder never reads
-    fixtures::WriteBytes(Path("huge.png"), huge);
-    for (const char *name : {"small.png", "huge.png"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(LoadFirstImage(Path(QLatin1String(name))).pixelColor(0, 0), picture.pixelColor(0, 0));
-        EXPECT_EQ(ImageCount(Path(QLatin1String(name))), 1);
-    }
-}
-
 TEST_F(ImageServicesTest, UnknownExtensionFailsNamingTheFile)
 {
     // Valid PNG bytes do not help: the extension alone chooses the codec.
