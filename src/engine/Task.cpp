@@ -61,11 +61,7 @@ void TTask::Run()
         if (!item || !item->Start())
             break;
     }
-    if (RunningCount() == 0) {
-        SetStopped(true);
-        if (m_onFinished)
-            m_onFinished(this);
-    }
+    EndWhenIdle();
 }
 
 void TTask::Stop()
@@ -78,6 +74,15 @@ void TTask::Stop()
             item->StopWorker();
     }
     SetStopping(false);
+}
+
+void TTask::EndWhenIdle()
+{
+    if (RunningCount() != 0)
+        return;
+    SetStopped(true);
+    if (m_onFinished)
+        m_onFinished(this);
 }
 
 int TTask::RunningCount() const
@@ -110,11 +115,7 @@ void TTask::WorkerFinished(TTaskThread *worker)
                 break;
         }
     }
-    if (RunningCount() == 0) {
-        SetStopped(true);
-        if (m_onFinished)
-            m_onFinished(this);
-    }
+    EndWhenIdle();
 }
 
 // ---- View operations -------------------------------------------------------

@@ -153,6 +153,10 @@ public:
     void ShowLog(const QString &message);
 
 private:
+    // With no worker running, the run has ended: the task is stopped and
+    // its finished handler told.
+    void EndWhenIdle();
+
     const std::shared_ptr<TPageLock> m_pageLock;
     TTaskItemList m_items;
     TRegOptions m_options;
