@@ -132,6 +132,10 @@ QByteArray TrustedCertificates()
     return Trusted().pem;
 }
 
+// Bytes libcurl hands over per call: a picture arrives in fewer, larger
+// pieces, each one receive and one file write. curl's default is 16 KB.
+constexpr long kReceiveBufferSize = 64 * 1024;
+
 QString StatusText(long status)
 {
     return QStringLiteral("HTTP status %1").arg(status);
@@ -306,6 +310,7 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
     curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.constData());
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, long(ConnectTimeoutSeconds));
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Transfer::OnHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Transfer::OnBody);

@@ -11,6 +11,7 @@
 #include "engine/RegOptions.h"
 #include "engine/Task.h"
 #include "engine/TaskItem.h"
+#include "engine/ThreadPool.h"
 #include "engine/WriteFiles.h"
 
 #include <QDir>
@@ -19,7 +20,7 @@
 
 #include <condition_variable>
 #include <mutex>
-#include <thread>
+#include <system_error>
 
 #include <pthread.h>
 #include <sched.h>
@@ -590,6 +591,15 @@ void LowerToIdlePriority()
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &parameters);
 }
 
+// Workers' system threads, kept at idle priority for their whole life. Eight
+// per running task, plus the ones that still unwind after a stop: a few
+// tasks' worth park between items.
+TThreadPool &WorkerThreads()
+{
+    static TThreadPool *const pool = new TThreadPool(LowerToIdlePriority, 32, std::chrono::seconds(5));
+    return *pool;
+}
+
 // The thread's body: the algorithm, then the end notification, unless the
 // worker was stopped.
 void RunWorker(const std::shared_ptr<TWorkerState> &state)
@@ -617,14 +627,13 @@ bool TTaskThread::Start(std::function<void(TTaskThread *)> onEnded, QString *err
     TMainThreadCalls::Instance(); // made on the main thread, before any post
     ThreadStarted();
     try {
-        // Detached: a stopped worker may still unwind after its handle and
-        // task are gone; it holds nothing of theirs but the shared state.
-        std::thread([state = m_state]() mutable {
-            LowerToIdlePriority();
+        // Not waited for: a stopped worker may still unwind after its handle
+        // and task are gone; it holds nothing of theirs but the shared state.
+        WorkerThreads().Run([state = m_state]() mutable {
             RunWorker(state);
             state.reset();
             ThreadFinished();
-        }).detach();
+        });
         return true;
     } catch (const std::system_error &failure) {
         // The system has no thread to give (limits reached). The worker

@@ -13,12 +13,15 @@ class TWorkerState;
 
 // A download worker: processes one item of one task on a thread of its own,
 // at idle priority (SCHED_IDLE, which is what QThread::IdlePriority means on
-// Linux; a plain std::thread so that its life is visible to ThreadSanitizer). A page that is not too deep is fetched, scanned, maybe
-// saved, and its new links of the task's site family are queued one level
-// deeper; a picture whose extension has a file mask is checked against the
-// exclusions and size limits and downloaded into the mask's folder under a
-// temporary "!!wr" name, then renamed, listed, and handed to the image
-// library. It talks to the user through the task's log and views only.
+// Linux). The thread is a std::thread, so that its life is visible to
+// ThreadSanitizer, taken from a pool of parked ones (TThreadPool): it starts
+// at once all the same, but a crawl does not pay a thread start per item.
+// A page that is not too deep is fetched, scanned, maybe saved, and its new
+// links of the task's site family are queued one level deeper; a picture
+// whose extension has a file mask is checked against the exclusions and size
+// limits and downloaded into the mask's folder under a temporary "!!wr"
+// name, then renamed, listed, and handed to the image library. It talks to
+// the user through the task's log and views only.
 //
 // Ownership and stopping. The object is the main thread's handle on the
 // worker; its item owns it. The thread itself runs on a TWorkerState that the

@@ -1,10 +1,23 @@
 #include "images/AddImageThread.h"
 
 #include "engine/Errors.h"
+#include "engine/ThreadPool.h"
 #include "images/AddImageFile.h"
 #include "images/ImageLibrary.h"
 
 #include <QThread>
+
+namespace {
+
+// Adding threads run at normal priority, like the thread that starts them in
+// a plain run; a crawl has about one per worker running at a time.
+TThreadPool &AddingThreads()
+{
+    static TThreadPool *const pool = new TThreadPool(nullptr, 16, std::chrono::seconds(5));
+    return *pool;
+}
+
+} // namespace
 
 TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path)
     : m_library(library)
@@ -19,7 +32,12 @@ TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path)
     // to it, and their destruction at process exit would touch it after it
     // was freed (a heap corruption glibc reports at exit).
     QThread::currentThread();
-    m_thread = std::thread([this] { Execute(); });
+    AddingThreads().Run([this, done = m_done] {
+        Execute();
+        std::lock_guard guard(done->lock);
+        done->done = true;
+        done->changed.notify_all();
+    });
 }
 
 TAddImageThread::~TAddImageThread()
@@ -36,9 +54,8 @@ void TAddImageThread::End()
 
 void TAddImageThread::WaitFor()
 {
-    std::lock_guard join(m_joinLock);
-    if (m_thread.joinable())
-        m_thread.join();
+    std::unique_lock guard(m_done->lock);
+    m_done->changed.wait(guard, [this] { return m_done->done; });
 }
 
 void TAddImageThread::Execute()
@@ -80,23 +97,8 @@ TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QStrin
     std::lock_guard lock(m_lock);
     if (m_ended)
         return nullptr;
-    JoinFinished();
     m_threads.push_back(std::make_unique<TAddImageThread>(&library, path));
-    m_unjoined.push_back(m_threads.back().get());
     return m_threads.back().get();
-}
-
-void TAddImageThreadList::JoinFinished()
-{
-    // Only threads not yet joined are looked at, so the walk is as long as
-    // the number of live threads, however long the run. A finished thread is
-    // past its last use of shared state: joining it waits only for its exit.
-    std::erase_if(m_unjoined, [](TAddImageThread *thread) {
-        if (!thread->Finished())
-            return false;
-        thread->WaitFor();
-        return true;
-    });
 }
 
 void TAddImageThreadList::Add(std::unique_ptr<TAddImageThread> thread)
@@ -104,9 +106,6 @@ void TAddImageThreadList::Add(std::unique_ptr<TAddImageThread> thread)
     std::lock_guard lock(m_lock);
     if (m_ended)
         thread->End();
-    else
-        JoinFinished();
-    m_unjoined.push_back(thread.get());
     m_threads.push_back(std::move(thread));
 }
 

@@ -5,14 +5,17 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <condition_variable>
 #include <vector>
 
 class TImageLibrary;
 
 // A short-lived thread that records one saved picture in the library: its
-// whole work is AddImageFile(library, path). It starts running when made.
-// Errors (a file that cannot be opened, a path too long) end it silently.
+// whole work is AddImageFile(library, path). It starts running when made, on
+// a system thread of its own taken from a pool of parked ones (TThreadPool):
+// a crawl saves pictures one after another, and a thread start per picture
+// would cost more than many a small picture's measuring. Errors (a file that
+// cannot be opened, a path too long) end it silently.
 //
 // End() makes sure the thread never touches the library again, without
 // waiting for its measuring: a picture still being decoded is then not
@@ -33,7 +36,7 @@ public:
 
     void End();
     bool Finished() const { return m_finished.load(); }
-    // Waits until the thread has finished and releases its system thread.
+    // Waits until the thread has finished: it no longer touches this object.
     // Safe to call from several threads at once.
     void WaitFor();
 
@@ -46,17 +49,20 @@ private:
     std::mutex m_gate;
     bool m_ended = false;
     std::atomic<bool> m_finished{false};
-    std::mutex m_joinLock; // a std::thread must not be joined twice at once
-    std::thread m_thread;  // started last, in the constructor's body
+    // Shared with the running job, which signals its end through it as its
+    // very last step: the object may be gone a moment later.
+    struct TDone {
+        std::mutex lock;
+        std::condition_variable changed;
+        bool done = false;
+    };
+    std::shared_ptr<TDone> m_done = std::make_shared<TDone>();
 };
 
 // The list of adding threads, with its own lock. The process has one (see
 // TImageLibrarySession); a download worker adds a thread per saved picture
 // and only shut-down reads it. Finished threads stay listed until the list
-// is destroyed, but their system threads are joined as new ones start: a
-// crawl saves one picture after another for hours, and every finished but
-// unjoined thread would keep its stack mapped until the process runs out of
-// memory maps and can start no thread at all.
+// is destroyed; their system threads went back to the pool when they finished.
 class TAddImageThreadList
 {
 public:
@@ -83,11 +89,7 @@ public:
     void EndAll();
 
 private:
-    // Joins the threads that have finished and forgets them as unjoined.
-    void JoinFinished();
-
     mutable std::mutex m_lock;
     bool m_ended = false;
     std::vector<std::unique_ptr<TAddImageThread>> m_threads;
-    std::vector<TAddImageThread *> m_unjoined; // started, not yet joined: about the live ones
 };

@@ -74,6 +74,22 @@ void OpenReader(QImageReader &reader, const QString &path)
         throw DecodeError(path, reader);
 }
 
+// The size a read is about to allocate. Qt's GIF reader answers this question
+// by scanning the whole file, every frame and comment of it; it draws the
+// first frame on the logical screen that the header declares, so for that
+// frame the header's size is the answer, read from ten bytes.
+QSize SizeBeforeRead(QImageReader &reader, QFile &file, const QByteArray &format, bool firstImage)
+{
+    if (firstImage && format == "gif") {
+        const QByteArray head = file.peek(10);
+        if (head.size() == 10 && head.startsWith("GIF")) {
+            const auto word = [&head](int at) { return int(quint8(head[at])) | int(quint8(head[at + 1])) << 8; };
+            return QSize(word(6), word(8));
+        }
+    }
+    return reader.size();
+}
+
 bool AdvanceToNextImage(QImageReader &reader)
 {
     // An animation moves on by itself after each read; other multi-image
@@ -95,7 +111,7 @@ QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool a
     std::int64_t decoded = 0;
     do {
         // The declared size is checked before a single pixel is allocated.
-        CheckDecodedSize(path, reader.size(), decoded);
+        CheckDecodedSize(path, SizeBeforeRead(reader, file, format, images.isEmpty()), decoded);
         QImage image;
         if (!reader.read(&image)) {
             if (images.isEmpty())
