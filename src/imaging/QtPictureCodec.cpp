@@ -7,29 +7,36 @@
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QSet>
 
 #include <mutex>
 
 namespace {
 
-// Process-wide reader state is set up once, before any thread reads:
+// Process-wide reader state is set up before a thread reads:
 // - readers whose header does not tell the size are still held to the limit
-//   by Qt's own allocation limit (global state);
-// - every image plugin is loaded and instantiated here, so threads that read
-//   at the same time never race to load one.
-void EnsureReadersReady()
+//   by Qt's own allocation limit (global state), set once;
+// - a format's plugin is loaded and instantiated by its first reader, one
+//   format at a time, so threads that read at the same time never race to
+//   load one. Only formats in use are loaded: a crawl of JPEG, PNG and GIF
+//   pictures does not pay for a dozen other plugins and their libraries.
+void EnsureReaderReady(const QByteArray &format)
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        QImageReader::setAllocationLimit(int(kMaxDecodedBytes / (1024 * 1024)));
-        for (const QByteArray &format : QImageReader::supportedImageFormats()) {
-            QBuffer empty;
-            empty.open(QIODevice::ReadOnly);
-            QImageReader reader(&empty, format);
-            reader.setAutoDetectImageFormat(false);
-            reader.supportsOption(QImageIOHandler::Size); // makes the handler
-        }
-    });
+    std::call_once(once, [] { QImageReader::setAllocationLimit(int(kMaxDecodedBytes / (1024 * 1024))); });
+    // Never destroyed: an adding thread that shut-down did not wait for may
+    // still read while the process exits.
+    static std::mutex lock;
+    static QSet<QByteArray> *const ready = new QSet<QByteArray>;
+    std::lock_guard<std::mutex> guard(lock);
+    if (ready->contains(format))
+        return;
+    QBuffer empty;
+    empty.open(QIODevice::ReadOnly);
+    QImageReader reader(&empty, format);
+    reader.setAutoDetectImageFormat(false);
+    reader.supportsOption(QImageIOHandler::Size); // makes the handler
+    ready->insert(format);
 }
 
 EZavelonError DecodeError(const QString &path, const QImageReader &reader)
@@ -103,7 +110,7 @@ bool AdvanceToNextImage(QImageReader &reader)
 
 QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool all)
 {
-    EnsureReadersReady();
+    EnsureReaderReady(format);
     TPictureFile file(path);
     QImageReader reader(&file, format);
     OpenReader(reader, path);
@@ -127,7 +134,7 @@ QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool a
 
 int QtImageCount(const QString &path, const QByteArray &format)
 {
-    EnsureReadersReady();
+    EnsureReaderReady(format);
     TPictureFile file(path);
     QImageReader reader(&file, format);
     OpenReader(reader, path);
@@ -136,7 +143,7 @@ int QtImageCount(const QString &path, const QByteArray &format)
 
 bool QtCanRead(const QString &path, const QByteArray &format)
 {
-    EnsureReadersReady();
+    EnsureReaderReady(format);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
