@@ -487,15 +487,25 @@ void TWorkerRun::PictureStep()
     qint64 size = 0;
     if (!DownloadPicture(finalName, size))
         return;
+    // The row and the log line in one call, in this order: each wait for the
+    // main thread costs two thread wake-ups, and a crawl of small pictures
+    // spends more time in them than in most of its own work.
     TTask *task = m_state.Task;
-    if (!m_state.CallMain([task, finalName, size] { task->AddPictureRow(finalName, size); }))
+    const QString saved = QStringLiteral("File \"%1\" saved").arg(QFileInfo(finalName).fileName());
+    const bool listed = m_state.CallMain([task, finalName, size, saved] {
+        try {
+            task->AddPictureRow(finalName, size);
+        } catch (...) {
+            // As after any failing view call, the worker goes on: the save
+            // is logged all the same.
+        }
+        task->ShowLog(saved);
+    });
+    if (!listed)
         return;
-    {
-        std::lock_guard<std::mutex> guard(Globals().hookLock);
-        if (Globals().pictureSaved && !m_state.IsStopped())
-            Globals().pictureSaved(finalName);
-    }
-    Log(QStringLiteral("File \"%1\" saved").arg(QFileInfo(finalName).fileName()));
+    std::lock_guard<std::mutex> guard(Globals().hookLock);
+    if (Globals().pictureSaved && !m_state.IsStopped())
+        Globals().pictureSaved(finalName);
 }
 
 bool TWorkerRun::SizeAllowed()

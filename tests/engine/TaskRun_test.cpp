@@ -475,6 +475,27 @@ TEST_F(TaskRunTest, LogTellsEachStepInOrder)
     EXPECT_TRUE(run.views.EventsStartingWith("picture").isEmpty());
 }
 
+// A saved picture's row and its "saved" line reach the views in this order,
+// and a picture view that fails does not cost the log its line.
+TEST_F(TaskRunTest, SavedPictureGetsItsRowThenItsLogLineEvenWhenTheRowFails)
+{
+    site.Page("/index.html", Html({"a.jpg"}));
+    site.File("/a.jpg", Bytes(10));
+    TRun run(Folder());
+    run.views.OnEvent = [](const QString &event) {
+        if (event.startsWith("picture "))
+            throw std::runtime_error("the picture view fails");
+    };
+    ASSERT_TRUE(run.Crawl(site.Url("/index.html")));
+    const std::vector<QString> &events = run.views.Events;
+    const auto row = std::find_if(events.begin(), events.end(),
+                                  [](const QString &event) { return event.startsWith("picture a.jpg "); });
+    const auto saved = std::find(events.begin(), events.end(), QStringLiteral("log File \"a.jpg\" saved"));
+    ASSERT_NE(row, events.end());
+    ASSERT_NE(saved, events.end());
+    EXPECT_LT(row, saved);
+}
+
 TEST_F(TaskRunTest, ProgressShowsTheAnnouncedLengthAndPercentage)
 {
     site.Held("/p.jpg", Bytes(2048), 512);
