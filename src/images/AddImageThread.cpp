@@ -52,6 +52,12 @@ void TAddImageThread::End()
     m_ended = true;
 }
 
+bool TAddImageThread::Finished() const
+{
+    std::lock_guard guard(m_done->lock);
+    return m_done->done;
+}
+
 void TAddImageThread::WaitFor()
 {
     std::unique_lock guard(m_done->lock);
@@ -65,7 +71,6 @@ void TAddImageThread::Execute()
     } catch (const std::exception &) {
         // A file that cannot be measured is not recorded; nobody is told.
     }
-    m_finished.store(true);
 }
 
 void TAddImageThread::AddUnlessEnded()

@@ -2,10 +2,9 @@
 
 #include <QString>
 
-#include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <condition_variable>
 #include <vector>
 
 class TImageLibrary;
@@ -35,7 +34,7 @@ public:
     const QString &FileName() const { return m_path; }
 
     void End();
-    bool Finished() const { return m_finished.load(); }
+    bool Finished() const;
     // Waits until the thread has finished: it no longer touches this object.
     // Safe to call from several threads at once.
     void WaitFor();
@@ -48,7 +47,6 @@ private:
     const QString m_path;
     std::mutex m_gate;
     bool m_ended = false;
-    std::atomic<bool> m_finished{false};
     // Shared with the running job, which signals its end through it as its
     // very last step: the object may be gone a moment later.
     struct TDone {
