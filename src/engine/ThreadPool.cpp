@@ -1,7 +1,6 @@
 #include "engine/ThreadPool.h"
 
 #include <algorithm>
-#include <exception>
 #include <thread>
 
 TThreadPool::TThreadPool(std::function<void()> setUpThread, std::size_t maxParked,
