@@ -1,6 +1,6 @@
 #include "app/Application.h"
 
-#include "app/ErrorReport.h"
+#include "widgets/ErrorReport.h"
 #include "engine/Errors.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "app/Commands.h"
 
-#include "app/AppResources.h"
+#include "widgets/AppResources.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,7 +1,7 @@
 #include "app/LoadingForm.h"
 
-#include "app/AppResources.h"
-#include "app/FormPlacement.h"
+#include "widgets/AppResources.h"
+#include "widgets/FormPlacement.h"
 
 #include <QLabel>
 #include <QMouseEvent>

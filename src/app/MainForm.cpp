@@ -1,8 +1,8 @@
 #include "app/MainForm.h"
 
-#include "app/AppResources.h"
+#include "widgets/AppResources.h"
 #include "app/Commands.h"
-#include "app/ErrorReport.h"
+#include "widgets/ErrorReport.h"
 #include "app/ShowMinPromptForm.h"
 #include "app/Startup.h"
 #include "app/WaitForm.h"

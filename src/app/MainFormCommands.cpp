@@ -3,8 +3,8 @@
 #include "app/MainForm.h"
 
 #include "app/AboutForm.h"
-#include "app/ErrorReport.h"
-#include "app/HtmlHelp.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/HtmlHelp.h"
 #include "app/PowerOff.h"
 #include "app/RtfWriter.h"
 #include "app/ShutdownForm.h"

@@ -1,6 +1,6 @@
 #include "app/ShowMinPromptForm.h"
 
-#include "app/AppResources.h"
+#include "widgets/AppResources.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

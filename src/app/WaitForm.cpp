@@ -1,6 +1,6 @@
 #include "app/WaitForm.h"
 
-#include "app/FormPlacement.h"
+#include "widgets/FormPlacement.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "AppTestSupport.h"
 
-#include "app/ErrorReport.h"
+#include "widgets/ErrorReport.h"
 #include "app/MainForm.h"
 #include "app/PowerOff.h"
 #include "engine/ProgramHome.h"

@@ -3,8 +3,8 @@
 #include "AppTestSupport.h"
 
 #include "app/AboutForm.h"
-#include "app/FolderPicker.h"
-#include "app/HtmlHelp.h"
+#include "widgets/FolderPicker.h"
+#include "widgets/HtmlHelp.h"
 #include "app/LoadingForm.h"
 #include "app/MainForm.h"
 #include "app/PowerOff.h"

@@ -1,6 +1,6 @@
-#include "app/HtmlHelp.h"
+#include "widgets/HtmlHelp.h"
 
-#include "app/AppResources.h"
+#include "widgets/AppResources.h"
 #include "engine/Errors.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/ErrorReport.h"
+#include "widgets/ErrorReport.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "app/FormPlacement.h"
+#include "widgets/FormPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "imaging/ImageScrollBox.h"
+#include "images/ui/ImageScrollBox.h"
 
 #include "engine/Errors.h"
 #include "imaging/ImageServices.h"

@@ -1,4 +1,4 @@
-#include "app/FolderPicker.h"
+#include "widgets/FolderPicker.h"
 
 #include <QApplication>
 #include <QDir>
