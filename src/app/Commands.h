@@ -13,10 +13,24 @@ class QMenu;
 class QToolBar;
 class QWidget;
 
+// The main window's commands, named in code by these constants so that a
+// misspelt command does not compile; the table below gives each its object
+// name, caption and glyph.
+enum class TCommandId {
+    TasksNew, TasksNewFolder, TasksDelete, TasksProp, TasksRun, TasksStop, TasksRestart, TasksStopAll,
+    TasksSaveURL, TasksCollect, TasksLibrary, TasksRefresh, TasksExit,
+    ViewShowHideStdBar, ViewShowHideState, ViewShowAllFiles, ViewOption,
+    HelpTopic, HelpTip, HelpAbout, HelpVisit, ShowMainForm,
+    ImagesCopyTo, ImagesMoveTo, ImagesDelete, ImagesDeleteAll, ImagesDeleteBy, ImagesSetWallpaper,
+    ImagesOpenFolder, ImagesFit, ImagesUnsort, ImagesSortByName, ImagesSortByType, ImagesSortBySize,
+    ImagesBuildIn,
+};
+
 // One user command of the main window. The whole vocabulary lives in one
-// table so that the window, its menus, bars and pop-ups, and the tests all read
-// the same captions, hints and shortcuts.
+// table, in the order of TCommandId, so that the window, its menus, bars and
+// pop-ups, and the tests all read the same captions, hints and shortcuts.
 struct TCommandSpec {
+    TCommandId Id;
     const char *Name;        // object name of the action, "TasksNewAction"
     const char *Caption;     // the caption; tool buttons show it
     const char *MenuCaption; // the menu entry when it differs from Caption, else nullptr
@@ -53,7 +67,9 @@ class TCommandSet : public QObject
 public:
     explicit TCommandSet(QWidget *owner);
 
-    // The action of a table name; never null for a name of the table.
+    // The action of a command; never null.
+    QAction *Action(TCommandId id) const { return m_ordered.at(int(id)); }
+    // The action of a table name, or null (for tests and layouts).
     QAction *Action(const QString &name) const;
     const QList<QAction *> &Actions() const { return m_ordered; }
 

@@ -1,67 +1,52 @@
 #include "app/MainForm.h"
 
-#include "widgets/AppResources.h"
-#include "app/Commands.h"
-#include "widgets/ErrorReport.h"
+#include "app/AboutForm.h"
+#include "app/FilesPanel.h"
+#include "app/PowerOff.h"
+#include "app/RtfWriter.h"
+#include "app/SampleTasks.h"
 #include "app/ShowMinPromptForm.h"
+#include "app/ShutdownForm.h"
+#include "app/StatePanel.h"
 #include "app/Startup.h"
+#include "app/TaskTreeModel.h"
+#include "app/TaskTreePanel.h"
+#include "app/TipForm.h"
 #include "app/WaitForm.h"
+#include "engine/AppInfo.h"
+#include "engine/DateTime.h"
 #include "engine/Errors.h"
+#include "engine/FileNames.h"
 #include "engine/ProgramHome.h"
 #include "engine/Task.h"
 #include "engine/TaskList.h"
-#include "engine/TaskThread.h"
+#include "images/ImageLibrary.h"
 #include "images/ImageLibrarySession.h"
+#include "images/ui/PicturesPanel.h"
+#include "session/DownloadSession.h"
 #include "settings/RegSettings.h"
+#include "widgets/AppResources.h"
+#include "widgets/ErrorReport.h"
+#include "widgets/HtmlHelp.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QSystemTrayIcon>
-#include <QTabBar>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeWidget>
-#include <QVBoxLayout>
-
-namespace {
-
-QLabel *CaptionLabel(const QString &text, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setContentsMargins(2, 2, 2, 2);
-    return label;
-}
-
-QTreeWidget *ReportList(const QString &name, const QStringList &columns, QWidget *parent)
-{
-    auto *list = new QTreeWidget(parent);
-    list->setObjectName(name);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setHeaderLabels(columns);
-    list->header()->setSectionsClickable(false);
-    list->header()->setStretchLastSection(false);
-    return list;
-}
-
-} // namespace
 
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent)
@@ -79,11 +64,6 @@ TMainForm::~TMainForm()
     FormDestroy();
 }
 
-QAction *TMainForm::Action(const QString &name) const
-{
-    return Commands->Action(name);
-}
-
 // ---------------------------------------------------------------------------
 // Components
 
@@ -92,57 +72,30 @@ void TMainForm::CreateComponents()
     Commands = new TCommandSet(this);
     CreateMenus();
 
-    MainSplitter = new QSplitter(Qt::Horizontal, this);
-    MainSplitter->setObjectName(QStringLiteral("MainSplitter"));
-    MainSplitter->setChildrenCollapsible(false);
+    m_mainSplitter = new QSplitter(Qt::Horizontal, this);
+    m_mainSplitter->setObjectName(QStringLiteral("MainSplitter"));
+    m_mainSplitter->setChildrenCollapsible(false);
 
-    LeftSplitter = new QSplitter(Qt::Vertical, MainSplitter);
-    LeftSplitter->setObjectName(QStringLiteral("LeftSplitter"));
-    LeftSplitter->setChildrenCollapsible(false);
-    auto *treeArea = new QWidget(LeftSplitter);
-    auto *treeLayout = new QVBoxLayout(treeArea);
-    treeLayout->setContentsMargins(0, 0, 0, 0);
-    treeLayout->setSpacing(0);
-    treeLayout->addWidget(CaptionLabel(QStringLiteral("Tasks :"), treeArea));
-    TasksTreeView = new QTreeWidget(treeArea);
-    TasksTreeView->setObjectName(QStringLiteral("TasksTreeView"));
-    TasksTreeView->setHeaderHidden(true);
-    TasksTreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TasksTreeView->setContextMenuPolicy(Qt::CustomContextMenu);
-    treeLayout->addWidget(TasksTreeView);
-    CreateStatePanel(LeftSplitter);
+    m_leftSplitter = new QSplitter(Qt::Vertical, m_mainSplitter);
+    m_leftSplitter->setObjectName(QStringLiteral("LeftSplitter"));
+    m_leftSplitter->setChildrenCollapsible(false);
+    m_treePanel = new TTaskTreePanel(m_leftSplitter);
+    m_statePanel = new TStatePanel(m_leftSplitter);
 
-    RightSplitter = new QSplitter(Qt::Vertical, MainSplitter);
-    RightSplitter->setObjectName(QStringLiteral("RightSplitter"));
-    RightSplitter->setChildrenCollapsible(false);
-    auto *filesArea = new QWidget(RightSplitter);
-    auto *filesLayout = new QVBoxLayout(filesArea);
-    filesLayout->setContentsMargins(0, 0, 0, 0);
-    filesLayout->setSpacing(0);
-    filesLayout->addWidget(CaptionLabel(QStringLiteral("Files found in current task :"), filesArea));
-    FilesListView = ReportList(QStringLiteral("FilesListView"),
-                               {QStringLiteral("!"), QStringLiteral("From URL"), QStringLiteral("Type"),
-                                QStringLiteral("Size(b)"), QStringLiteral("Depth"), QStringLiteral("Completed")},
-                               filesArea);
-    FilesListView->headerItem()->setIcon(0, QIcon(QStringLiteral(":/icons/item-header.svg")));
-    FilesListView->headerItem()->setText(0, QString());
-    FilesListView->headerItem()->setToolTip(0, QStringLiteral("!"));
-    for (int column : {3, 4, 5})
-        FilesListView->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    const int fileWidths[] = {30, 220, 60, 70, 45, 70};
-    for (int column = 0; column < 6; ++column)
-        FilesListView->setColumnWidth(column, fileWidths[column]);
-    FilesListView->header()->setStretchLastSection(true);
-    filesLayout->addWidget(FilesListView);
-    CreatePicturesPanel(RightSplitter);
+    m_rightSplitter = new QSplitter(Qt::Vertical, m_mainSplitter);
+    m_rightSplitter->setObjectName(QStringLiteral("RightSplitter"));
+    m_rightSplitter->setChildrenCollapsible(false);
+    m_filesPanel = new TFilesPanel(m_rightSplitter);
+    m_picturesPanel = new TPicturesPanel(m_rightSplitter);
+    m_picturesPanel->FillToolBar([this](QToolBar *bar) { Commands->Populate(bar, QStringLiteral("ImageToolBar")); });
 
-    MainSplitter->setStretchFactor(0, 2);
-    MainSplitter->setStretchFactor(1, 3);
-    LeftSplitter->setStretchFactor(0, 3);
-    LeftSplitter->setStretchFactor(1, 2);
-    RightSplitter->setStretchFactor(0, 1);
-    RightSplitter->setStretchFactor(1, 1);
-    setCentralWidget(MainSplitter);
+    m_mainSplitter->setStretchFactor(0, 2);
+    m_mainSplitter->setStretchFactor(1, 3);
+    m_leftSplitter->setStretchFactor(0, 3);
+    m_leftSplitter->setStretchFactor(1, 2);
+    m_rightSplitter->setStretchFactor(0, 1);
+    m_rightSplitter->setStretchFactor(1, 1);
+    setCentralWidget(m_mainSplitter);
 
     CreateStatusBar();
     CreateTray();
@@ -167,95 +120,22 @@ void TMainForm::CreateMenus()
         Commands->Populate(menu, QLatin1String(container));
     }
 
-    StandardToolBar = addToolBar(QStringLiteral("Standard tool bar"));
-    StandardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
-    StandardToolBar->setIconSize(QSize(22, 22));
-    Commands->Populate(StandardToolBar, QStringLiteral("StandardToolBar"));
+    m_standardToolBar = addToolBar(QStringLiteral("Standard tool bar"));
+    m_standardToolBar->setObjectName(QStringLiteral("StandardToolBar"));
+    m_standardToolBar->setIconSize(QSize(22, 22));
+    Commands->Populate(m_standardToolBar, QStringLiteral("StandardToolBar"));
 
-    TasksPopupMenu = new QMenu(this);
-    TasksPopupMenu->setObjectName(QStringLiteral("TasksPopupMenu"));
-    Commands->Populate(TasksPopupMenu, QStringLiteral("TasksPopupMenu"));
-    ImagesPopupMenu = new QMenu(this);
-    ImagesPopupMenu->setObjectName(QStringLiteral("ImagesPopupMenu"));
-    Commands->Populate(ImagesPopupMenu, QStringLiteral("ImagesPopupMenu"));
-    TrayMenu = new QMenu(this);
-    TrayMenu->setObjectName(QStringLiteral("TrayMenu"));
-    Commands->Populate(TrayMenu, QStringLiteral("TrayMenu"));
+    m_tasksPopupMenu = new QMenu(this);
+    m_tasksPopupMenu->setObjectName(QStringLiteral("TasksPopupMenu"));
+    Commands->Populate(m_tasksPopupMenu, QStringLiteral("TasksPopupMenu"));
+    m_imagesPopupMenu = new QMenu(this);
+    m_imagesPopupMenu->setObjectName(QStringLiteral("ImagesPopupMenu"));
+    Commands->Populate(m_imagesPopupMenu, QStringLiteral("ImagesPopupMenu"));
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->setObjectName(QStringLiteral("TrayMenu"));
+    Commands->Populate(m_trayMenu, QStringLiteral("TrayMenu"));
     // "Main Window" is the tray menu's default entry, shown bold.
-    TrayMenu->setDefaultAction(Action(QStringLiteral("ShowMainFormAction")));
-}
-
-void TMainForm::CreateStatePanel(QWidget *parent)
-{
-    StatePanel = new QWidget(parent);
-    StatePanel->setObjectName(QStringLiteral("StatePanel"));
-    auto *layout = new QVBoxLayout(StatePanel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    StateNotebook = new QStackedWidget(StatePanel);
-    StateNotebook->setObjectName(QStringLiteral("StateNotebook"));
-    LogEdit = new QTextEdit(StateNotebook);
-    LogEdit->setObjectName(QStringLiteral("LogEdit"));
-    LogEdit->setReadOnly(true);
-    LogEdit->setLineWrapMode(QTextEdit::NoWrap);
-    StateNotebook->addWidget(LogEdit);
-    ReportListView = ReportList(QStringLiteral("ReportListView"),
-                                {QStringLiteral("Name"), QStringLiteral("Value"), QStringLiteral("Description")},
-                                StateNotebook);
-    ReportListView->setColumnWidth(0, 70);
-    ReportListView->setColumnWidth(1, 150);
-    ReportListView->setColumnWidth(2, 100);
-    ReportListView->header()->setStretchLastSection(true);
-    StateNotebook->addWidget(ReportListView);
-
-    TabSet = new QTabBar(StatePanel);
-    TabSet->setObjectName(QStringLiteral("TabSet"));
-    TabSet->setShape(QTabBar::RoundedSouth);
-    TabSet->setDrawBase(false);
-    TabSet->addTab(QStringLiteral("Log"));
-    TabSet->addTab(QStringLiteral("Report"));
-    TabSet->setCurrentIndex(0);
-    connect(TabSet, &QTabBar::currentChanged, StateNotebook, &QStackedWidget::setCurrentIndex);
-
-    layout->addWidget(StateNotebook);
-    layout->addWidget(TabSet, 0, Qt::AlignLeft);
-}
-
-void TMainForm::CreatePicturesPanel(QWidget *parent)
-{
-    DownFilesPanel = new QWidget(parent);
-    DownFilesPanel->setObjectName(QStringLiteral("DownFilesPanel"));
-    auto *layout = new QVBoxLayout(DownFilesPanel);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-
-    ImageToolBar = new QToolBar(QStringLiteral("Image Toolbar"), DownFilesPanel);
-    ImageToolBar->setObjectName(QStringLiteral("ImageToolBar"));
-    ImageToolBar->setIconSize(QSize(18, 18));
-    Commands->Populate(ImageToolBar, QStringLiteral("ImageToolBar"));
-    layout->addWidget(ImageToolBar);
-
-    PicturesSplitter = new QSplitter(Qt::Horizontal, DownFilesPanel);
-    PicturesSplitter->setObjectName(QStringLiteral("PicturesSplitter"));
-    PicturesSplitter->setChildrenCollapsible(false);
-    ImagesListView = ReportList(QStringLiteral("ImagesListView"),
-                                {QStringLiteral("Name"), QStringLiteral("Ext"), QStringLiteral("Size")},
-                                PicturesSplitter);
-    ImagesListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ImagesListView->setColumnWidth(0, 150);
-    ImagesListView->setColumnWidth(1, 45);
-    ImagesListView->setColumnWidth(2, 60);
-    ImagesListView->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
-    ImagesListView->setContextMenuPolicy(Qt::CustomContextMenu);
-    PreviewPane = new QLabel(PicturesSplitter);
-    PreviewPane->setObjectName(QStringLiteral("PreviewPane"));
-    PreviewPane->setAlignment(Qt::AlignCenter);
-    PreviewPane->setFrameShape(QFrame::StyledPanel);
-    PreviewPane->setMinimumSize(80, 60);
-    PicturesSplitter->setStretchFactor(0, 1);
-    PicturesSplitter->setStretchFactor(1, 1);
-    layout->addWidget(PicturesSplitter);
+    m_trayMenu->setDefaultAction(Action(TCommandId::ShowMainForm));
 }
 
 void TMainForm::CreateStatusBar()
@@ -263,53 +143,48 @@ void TMainForm::CreateStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(true);
-    StatusPanel0 = new QWidget(bar);
-    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    StatusPanel0->setFixedWidth(5);
-    HintPanel = new QLabel(bar);
-    HintPanel->setObjectName(QStringLiteral("HintPanel"));
-    bar->addWidget(StatusPanel0);
-    bar->addWidget(HintPanel, 1);
+    auto *panel0 = new QWidget(bar);
+    panel0->setObjectName(QStringLiteral("StatusPanel0"));
+    panel0->setFixedWidth(5);
+    m_hintPanel = new QLabel(bar);
+    m_hintPanel->setObjectName(QStringLiteral("HintPanel"));
+    bar->addWidget(panel0);
+    bar->addWidget(m_hintPanel, 1);
 }
 
 void TMainForm::CreateTray()
 {
-    TrayIcon = new QSystemTrayIcon(windowIcon(), this);
-    TrayIcon->setObjectName(QStringLiteral("TrayIcon"));
-    TrayIcon->setToolTip(QStringLiteral("Zavelon"));
-    TrayIcon->setContextMenu(TrayMenu);
-    connect(TrayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+    m_trayIcon = new QSystemTrayIcon(windowIcon(), this);
+    m_trayIcon->setObjectName(QStringLiteral("TrayIcon"));
+    m_trayIcon->setToolTip(QStringLiteral("Zavelon"));
+    m_trayIcon->setContextMenu(m_trayMenu);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
             WinTaskbarClick();
     });
     if (TrayAvailable)
-        TrayIcon->show();
+        m_trayIcon->show();
 }
 
 void TMainForm::ConnectActions()
 {
-    const auto on = [this](const char *name, void (TMainForm::*handler)()) {
-        connect(Action(QLatin1String(name)), &QAction::triggered, this, handler);
+    const auto on = [this](TCommandId id, void (TMainForm::*handler)()) {
+        connect(Action(id), &QAction::triggered, this, handler);
     };
-    on("TasksExitAction", &TMainForm::TasksExitActionExecute);
-    on("TasksStopAllAction", &TMainForm::TasksStopAllActionExecute);
-    on("ShowMainFormAction", &TMainForm::ShowMainFormActionExecute);
-    on("ViewShowHideStdBarAction", &TMainForm::ViewShowHideStdBarActionExecute);
-    on("ViewShowHideStateAction", &TMainForm::ViewShowHideStateActionExecute);
-    on("HelpTopicAction", &TMainForm::HelpTopicActionExecute);
-    on("HelpTipAction", &TMainForm::HelpTipActionExecute);
-    on("HelpAboutAction", &TMainForm::HelpAboutActionExecute);
-    on("HelpVisitAction", &TMainForm::HelpVisitActionExecute);
+    on(TCommandId::TasksExit, &TMainForm::TasksExitActionExecute);
+    on(TCommandId::TasksStopAll, &TMainForm::TasksStopAllActionExecute);
+    on(TCommandId::ShowMainForm, &TMainForm::ShowMainFormActionExecute);
+    on(TCommandId::ViewShowHideStdBar, &TMainForm::ViewShowHideStdBarActionExecute);
+    on(TCommandId::ViewShowHideState, &TMainForm::ViewShowHideStateActionExecute);
+    on(TCommandId::HelpTopic, &TMainForm::HelpTopicActionExecute);
+    on(TCommandId::HelpTip, &TMainForm::HelpTipActionExecute);
+    on(TCommandId::HelpAbout, &TMainForm::HelpAboutActionExecute);
+    on(TCommandId::HelpVisit, &TMainForm::HelpVisitActionExecute);
 
-    connect(TasksTreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        // A right click selects the node under the mouse before the menu opens.
-        if (QTreeWidgetItem *node = TasksTreeView->itemAt(at))
-            TasksTreeView->setCurrentItem(node);
-        TasksPopupMenu->popup(TasksTreeView->viewport()->mapToGlobal(at));
-    });
-    connect(ImagesListView, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        ImagesPopupMenu->popup(ImagesListView->viewport()->mapToGlobal(at));
-    });
+    connect(m_treePanel, &TTaskTreePanel::ContextMenuRequested, this,
+            [this](const QPoint &at) { m_tasksPopupMenu->popup(at); });
+    connect(m_picturesPanel, &TPicturesPanel::ContextMenuRequested, this,
+            [this](const QPoint &at) { m_imagesPopupMenu->popup(at); });
     // The system's own session end is an Exit, not a close into the tray.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
         ExitRequested = true;
@@ -322,23 +197,15 @@ void TMainForm::ConnectActions()
 
 void TMainForm::FormCreate()
 {
-    LoadImageLibrary();
+    StartSession();
     ReportStartupStep(QStringLiteral("Library"));
 
-    BuildInList.clear();
-    ExtensionIcons = {QStringLiteral("Cursor"), QStringLiteral("Cursor")};
-    BrowserUrl.clear();
-    FromBrowser = false;
     ShowMinPrompt = true;
     ExitRequested = false;
-    ShownItem = nullptr;
-    LoadedTaskPaths.clear();
-
     setWindowTitle(ApplicationTitle());
-    Action(QStringLiteral("TasksRunAction"))->setEnabled(false);
-    Action(QStringLiteral("TasksStopAction"))->setEnabled(false);
+    Action(TCommandId::TasksRun)->setEnabled(false);
+    Action(TCommandId::TasksStop)->setEnabled(false);
 
-    TaskList = std::make_unique<TTaskList>();
     Settings = std::make_unique<TRegSettings>();
     try {
         ApplySettings();
@@ -349,13 +216,10 @@ void TMainForm::FormCreate()
 
     try {
         if (!Settings->Options.DefaultTaskAdded) {
-            ResetTreeRoot();
             CreateSampleTasks();
             Settings->Options.DefaultTaskAdded = true;
-            TreeRoot()->setExpanded(true);
             ReportStartupStep(QStringLiteral("Sample tasks"));
         }
-        ResetTreeRoot();
         BuildTaskTree();
         ReportStartupStep(QStringLiteral("Task tree"));
     } catch (const EZavelonError &error) {
@@ -363,49 +227,46 @@ void TMainForm::FormCreate()
     }
 }
 
-void TMainForm::LoadImageLibrary()
+void TMainForm::StartSession()
 {
     // A library file that cannot be read is reported; it is then left as it
     // is at the end instead of being replaced by this run's records.
-    LibrarySession = std::make_unique<TImageLibrarySession>(ImageLibraryFileName(ProgramHome()));
-    if (!LibrarySession->StartupError().isEmpty())
-        ShowErrorMessage(this, LibrarySession->StartupError());
-    // Every picture a worker saves is recorded by an adding thread.
-    TTaskThread::SetPictureSavedHook(LibrarySession->PictureSavedHook());
-}
-
-TImageLibrary *TMainForm::ImageLibrary() const
-{
-    return LibrarySession ? &LibrarySession->ImageLibrary() : nullptr;
+    Session = std::make_unique<TDownloadSession>(ImageLibraryFileName(ProgramHome()));
+    Session->SetViews(m_filesPanel->View(), m_statePanel->LogView(), m_picturesPanel->View());
+    if (!Session->LibraryStartupError().isEmpty())
+        ShowErrorMessage(this, Session->LibraryStartupError());
 }
 
 void TMainForm::ApplySettings()
 {
     Settings->Load();
+    ApplyMenuSettings();
     RestoreWindowPlacement();
     ShowMinPrompt = Settings->Window.ShowMinPrompt;
+}
 
+void TMainForm::ApplyMenuSettings()
+{
     const TRegMenu &menu = Settings->Menu;
-    Action(QStringLiteral("ViewShowHideStdBarAction"))->setChecked(menu.ShowStandardToolBar);
-    Action(QStringLiteral("ViewShowHideStateAction"))->setChecked(menu.ShowStatePanel);
-    Action(QStringLiteral("ViewShowAllFilesAction"))->setChecked(menu.ShowAllFiles);
-    Action(QStringLiteral("ImagesFitAction"))->setChecked(menu.FitImages);
+    Action(TCommandId::ViewShowHideStdBar)->setChecked(menu.ShowStandardToolBar);
+    Action(TCommandId::ViewShowHideState)->setChecked(menu.ShowStatePanel);
+    Action(TCommandId::ViewShowAllFiles)->setChecked(menu.ShowAllFiles);
+    Action(TCommandId::ImagesFit)->setChecked(menu.FitImages);
     switch (menu.ImageSort) {
     case TRegMenu::isUnsorted:
-        Action(QStringLiteral("ImagesUnsortAction"))->setChecked(true);
+        Action(TCommandId::ImagesUnsort)->setChecked(true);
         break;
     case TRegMenu::isByName:
-        Action(QStringLiteral("ImagesSortByNameAction"))->setChecked(true);
+        Action(TCommandId::ImagesSortByName)->setChecked(true);
         break;
     case TRegMenu::isBySize:
-        Action(QStringLiteral("ImagesSortBySizeAction"))->setChecked(true);
+        Action(TCommandId::ImagesSortBySize)->setChecked(true);
         break;
     default:
         break;
     }
-    // The preview's fit-to-page zoom follows "Zoom" once the preview lands.
-    StandardToolBar->setVisible(Action(QStringLiteral("ViewShowHideStdBarAction"))->isChecked());
-    StatePanel->setVisible(Action(QStringLiteral("ViewShowHideStateAction"))->isChecked());
+    m_standardToolBar->setVisible(menu.ShowStandardToolBar);
+    m_statePanel->setVisible(menu.ShowStatePanel);
 }
 
 void TMainForm::PlaceOnWholeScreen()
@@ -459,7 +320,7 @@ bool TMainForm::event(QEvent *event)
     // (instead of the status bar's temporary message, which would cover both
     // panels).
     if (event->type() == QEvent::StatusTip) {
-        HintPanel->setText(static_cast<QStatusTipEvent *>(event)->tip());
+        m_hintPanel->setText(static_cast<QStatusTipEvent *>(event)->tip());
         event->accept();
         return true;
     }
@@ -507,7 +368,7 @@ void TMainForm::HideIntoTray()
 
 bool TMainForm::FormClose()
 {
-    ExecuteAction(Action(QStringLiteral("TasksStopAllAction")));
+    ExecuteAction(Action(TCommandId::TasksStopAll));
     emit ShutdownStep(QStringLiteral("Stop all"));
     try {
         if (Settings->Options.AutoSaveLog) {
@@ -552,15 +413,15 @@ void TMainForm::CopyWindowSettings()
 void TMainForm::CopyMenuSettings()
 {
     TRegMenu &menu = Settings->Menu;
-    menu.ShowStandardToolBar = Action(QStringLiteral("ViewShowHideStdBarAction"))->isChecked();
-    menu.ShowStatePanel = Action(QStringLiteral("ViewShowHideStateAction"))->isChecked();
-    menu.ShowAllFiles = Action(QStringLiteral("ViewShowAllFilesAction"))->isChecked();
-    menu.FitImages = Action(QStringLiteral("ImagesFitAction"))->isChecked();
-    if (Action(QStringLiteral("ImagesUnsortAction"))->isChecked())
+    menu.ShowStandardToolBar = Action(TCommandId::ViewShowHideStdBar)->isChecked();
+    menu.ShowStatePanel = Action(TCommandId::ViewShowHideState)->isChecked();
+    menu.ShowAllFiles = Action(TCommandId::ViewShowAllFiles)->isChecked();
+    menu.FitImages = Action(TCommandId::ImagesFit)->isChecked();
+    if (Action(TCommandId::ImagesUnsort)->isChecked())
         menu.ImageSort = TRegMenu::isUnsorted;
-    else if (Action(QStringLiteral("ImagesSortByNameAction"))->isChecked())
+    else if (Action(TCommandId::ImagesSortByName)->isChecked())
         menu.ImageSort = TRegMenu::isByName;
-    else if (Action(QStringLiteral("ImagesSortBySizeAction"))->isChecked())
+    else if (Action(TCommandId::ImagesSortBySize)->isChecked())
         menu.ImageSort = TRegMenu::isBySize;
     // "Sort by type(&2)" keeps the stored order.
 }
@@ -571,38 +432,25 @@ void TMainForm::FormDestroy()
         return;
     m_destroyed = true;
     // A window destroyed without Exit (the session's end, a failed start)
-    // still must not free running tasks.
-    if (TaskList) {
-        for (int index = TaskList->Count() - 1; index >= 0; --index) {
-            TTask *task = TaskList->Get(index);
-            if (task && !task->Stopped())
-                StopTask(task);
-        }
-    }
-    EndImageLibrary();
-    BuildInList.clear();
-    ExtensionIcons.clear();
-    LoadedTaskPaths.clear();
-    TaskList.reset();
+    // still must not leave tasks running: the session stops them first.
+    EndSession();
     Settings.reset();
 }
 
-void TMainForm::EndImageLibrary()
+void TMainForm::EndSession()
 {
-    if (!LibrarySession)
+    if (!Session)
         return;
-    TTaskThread::SetPictureSavedHook({});
-    // No adding thread may touch the library once it is being written.
-    LibrarySession->AddImageThreads().EndAll();
-    emit ShutdownStep(QStringLiteral("Add threads ended"));
     try {
-        LibrarySession->ShutDown();
-        if (LibrarySession->SavesOnShutDown())
+        Session->ShutDown(TDownloadSession::TPendingPictures::Drop);
+        emit ShutdownStep(QStringLiteral("Add threads ended"));
+        if (Session->Library().SavesOnShutDown())
             emit ShutdownStep(QStringLiteral("Library saved"));
     } catch (const EZavelonError &error) {
+        emit ShutdownStep(QStringLiteral("Add threads ended"));
         ShowErrorMessage(this, error.message());
     }
-    LibrarySession.reset();
+    Session.reset();
 }
 
 void TMainForm::TasksExitActionExecute()
@@ -642,4 +490,144 @@ void TMainForm::HideWaitMessage()
 {
     if (WaitForm)
         WaitForm->hide();
+}
+
+// ---------------------------------------------------------------------------
+// Stop all and the tree icons
+
+void TMainForm::TasksStopAllActionExecute()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ShowWaitMessage(QStringLiteral("Terminate thread"));
+    m_filesPanel->ShowAllWaiting();
+    // The cursor and the wait window come back also when a stop fails.
+    struct TRestore {
+        TMainForm *Form;
+        ~TRestore()
+        {
+            QApplication::restoreOverrideCursor();
+            Form->HideWaitMessage();
+        }
+    } restore{this};
+    try {
+        Session->StopAll();
+    } catch (const EZavelonError &error) {
+        ShowErrorMessage(this, error.message());
+    }
+    UpdateTreeIcons();
+}
+
+void TMainForm::UpdateTreeIcons()
+{
+    TTaskTreeModel &model = m_treePanel->Model();
+    model.ForEachNode(QModelIndex(), [&](const QModelIndex &node) {
+        if (!TTaskTreeModel::IsTaskNode(node))
+            return;
+        const TTask *task = Session->LoadedTask(TTaskTreeModel::NodePath(node));
+        if (!task)
+            return;
+        const int icon = task->Stopped() ? TTaskTreeModel::niStoppedTask : TTaskTreeModel::niRunningTask;
+        model.SetNodeIcon(node, icon, icon);
+    });
+}
+
+// ---------------------------------------------------------------------------
+// The task tree at start
+
+void TMainForm::BuildTaskTree()
+{
+    m_treePanel->Rebuild(Settings->Options.ProjectPath, Settings->Menu.ShowAllFiles);
+}
+
+void TMainForm::CreateSampleTasks()
+{
+    const QString root = AddBackslash(Settings->Options.ProjectPath);
+    for (const char *folderName : SampleFolders()) {
+        const QString folder = root + QString::fromUtf8(folderName);
+        QDir().mkdir(folder); // an existing folder is fine
+        for (const TSampleTask &sample : SampleTasks()) {
+            if (qstrcmp(sample.Folder, folderName) != 0)
+                continue;
+            const QString name = QString::fromUtf8(sample.Name);
+            std::unique_ptr<TTask> task = MakeSampleTask(name, QString::fromUtf8(sample.Url), Settings->Options);
+            QDir().mkpath(task->Options().DefaultFolder + QStringLiteral("Saved"));
+            const QString path = AddBackslash(folder) + name + QStringLiteral(".wrp");
+            task->SetFileName(path);
+            task->SaveToFile(path);
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// View and Help commands, the tip of the day, the log file, the shut-down
+
+void TMainForm::ViewShowHideStdBarActionExecute()
+{
+    // The action has toggled its own check already; the bar follows it.
+    m_standardToolBar->setVisible(Action(TCommandId::ViewShowHideStdBar)->isChecked());
+}
+
+void TMainForm::ViewShowHideStateActionExecute()
+{
+    // Hiding a splitter's pane hides the handle above it as well.
+    m_statePanel->setVisible(Action(TCommandId::ViewShowHideState)->isChecked());
+}
+
+void TMainForm::HelpTopicActionExecute()
+{
+    try {
+        CallHtmlHelp(this, HelpFileName(), kHelpDisplayTopic, 0);
+    } catch (const EZavelonError &error) {
+        ShowErrorMessage(this, error.message());
+    }
+}
+
+void TMainForm::HelpAboutActionExecute()
+{
+    TAboutForm about(this);
+    about.exec();
+}
+
+void TMainForm::HelpVisitActionExecute()
+{
+    OpenExternalAddress(AppInfo::kWebAddress);
+}
+
+void TMainForm::LoadTipTimerTimer()
+{
+    if (!Settings || !Settings->Window.ShowTip)
+        return;
+    LoadTipTimer->stop();
+    ShowTipDialog(false);
+}
+
+void TMainForm::HelpTipActionExecute()
+{
+    ShowTipDialog(true);
+}
+
+void TMainForm::ShowTipDialog(bool fromMenu)
+{
+    TRegWindow &window = Settings->Window;
+    TTipForm tips(this);
+    tips.ShowTipAt(window.TipIndex + 1);
+    if (fromMenu)
+        tips.ShowTipCheckBox()->setChecked(!window.ShowTip);
+    tips.exec();
+    window.TipIndex = tips.CurrentTip;
+    window.ShowTip = !tips.ShowTipCheckBox()->isChecked();
+}
+
+void TMainForm::OfferShutdown()
+{
+    TShutdownForm countdown(this);
+    if (countdown.exec() == QDialog::Accepted)
+        ShutdownComputer();
+}
+
+QString TMainForm::SaveLogFile()
+{
+    const QString fileName = AddBackslash(Settings->Options.DefaultLogFolder) + LogFileNameFor(NowDays());
+    SaveTextAsRtf(m_statePanel->LogLines().join(QLatin1Char('\n')), fileName);
+    return fileName;
 }

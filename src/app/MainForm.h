@@ -1,91 +1,58 @@
 #pragma once
 
+#include "app/Commands.h"
+
 #include <QMainWindow>
 #include <QString>
-#include <QStringList>
 
 #include <memory>
 
-class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
-class QStackedWidget;
 class QSystemTrayIcon;
-class QTabBar;
-class QTextEdit;
 class QTimer;
 class QToolBar;
-class QTreeWidget;
-class QTreeWidgetItem;
-class TCommandSet;
-class TImageLibrary;
-class TImageLibrarySession;
+class TDownloadSession;
+class TFilesPanel;
+class TPicturesPanel;
 class TRegSettings;
-class TTask;
-class TTaskList;
+class TStatePanel;
+class TTaskTreePanel;
 
-// The main window: the task tree with the log and report on the left, the
-// files found and the downloaded pictures on the right, menus, tool bars and
-// the tray icon. Closing it hides it into the tray; only Exit ends the program.
+// The main window: a frame of panels (the task tree with the log and report
+// under it on the left, the files found and the downloaded pictures on the
+// right), with the menus, tool bars, status bar and tray icon that carry the
+// commands. Each panel owns its view and model; the frame only places them,
+// wires the commands, and runs the start and end of the program. Closing it
+// hides it into the tray; only Exit ends the program.
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // Tree node kinds: the icon index of a node.
-    enum TNodeIcon { niRoot = 0, niOpenFolder = 1, niFile = 2, niRunningTask = 3, niStoppedTask = 4, niFolder = 5 };
-
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
 
-    // Members, in the order they are described.
+    // The window placement, view toggles and default options, loaded at
+    // creation and written at Exit.
     std::unique_ptr<TRegSettings> Settings;
-    std::unique_ptr<TTaskList> TaskList;
-    QTreeWidgetItem *ShownItem = nullptr;
-    QStringList LoadedTaskPaths; // compared without regard to letter case
+    // The tasks opened so far, the image library and the run rules.
+    std::unique_ptr<TDownloadSession> Session;
     bool ExitRequested = false;
     bool ShowMinPrompt = true;
-    QStringList BuildInList;
-    QStringList ExtensionIcons;
-    bool FromBrowser = false;
-    QString BrowserUrl;
-
-    // The picture catalogue of this run with its file and its adding threads,
-    // made first at start and written last at the end.
-    std::unique_ptr<TImageLibrarySession> LibrarySession;
-    TImageLibrary *ImageLibrary() const;
-
     // Whether the desktop shows tray icons; without one, closing minimises.
     bool TrayAvailable = false;
-
-    // Components.
     TCommandSet *Commands = nullptr;
-    QToolBar *StandardToolBar = nullptr;
-    QSplitter *MainSplitter = nullptr;  // left and right halves
-    QSplitter *LeftSplitter = nullptr;  // task tree over the state panel
-    QSplitter *RightSplitter = nullptr; // files list over the pictures panel
-    QTreeWidget *TasksTreeView = nullptr;
-    QWidget *StatePanel = nullptr;
-    QTabBar *TabSet = nullptr;
-    QStackedWidget *StateNotebook = nullptr;
-    QTextEdit *LogEdit = nullptr;
-    QTreeWidget *ReportListView = nullptr;
-    QTreeWidget *FilesListView = nullptr;
-    QWidget *DownFilesPanel = nullptr;
-    QToolBar *ImageToolBar = nullptr;
-    QSplitter *PicturesSplitter = nullptr;
-    QTreeWidget *ImagesListView = nullptr;
-    QLabel *PreviewPane = nullptr;
-    QWidget *StatusPanel0 = nullptr;
-    QLabel *HintPanel = nullptr; // status panel 1
-    QMenu *TasksPopupMenu = nullptr;
-    QMenu *ImagesPopupMenu = nullptr;
-    QMenu *TrayMenu = nullptr;
-    QSystemTrayIcon *TrayIcon = nullptr;
     QTimer *LoadTipTimer = nullptr;
 
-    QAction *Action(const QString &name) const;
+    QAction *Action(TCommandId id) const { return Commands->Action(id); }
+    QAction *Action(const QString &name) const { return Commands->Action(name); }
+
+    TTaskTreePanel *TreePanel() const { return m_treePanel; }
+    TStatePanel *StatePanel() const { return m_statePanel; }
+    TFilesPanel *FilesPanel() const { return m_filesPanel; }
+    TPicturesPanel *PicturesPanel() const { return m_picturesPanel; }
 
     // Life cycle.
     void FormCreate();
@@ -95,7 +62,7 @@ public:
     void ShowWaitMessage(const QString &text);
     void HideWaitMessage();
 
-    // Command handlers of this window's shell.
+    // Command handlers of the frame.
     void TasksExitActionExecute();
     void TasksStopAllActionExecute();
     void WinTaskbarClick();
@@ -111,23 +78,13 @@ public:
     // Offers the shut-down countdown; on OK the computer is shut down.
     void OfferShutdown();
 
-    // Task tree helpers used at the first start and to read the project folder.
-    void ResetTreeRoot();
-    QTreeWidgetItem *TreeRoot() const;
+    // The tree read anew from the project folder (the first start writes the
+    // sample tasks first), then the icons of the tasks loaded so far.
     void BuildTaskTree();
-    void ScanFolder(const QString &path, QTreeWidgetItem *node);
-    QTreeWidgetItem *AddSampleFolder(QTreeWidgetItem *parent, const QString &name);
-    void AddSampleTask(const QString &name, const QString &url, QTreeWidgetItem *node);
     void CreateSampleTasks();
     void UpdateTreeIcons();
-    void ResetFileIcons();
 
-    static QString NodePath(const QTreeWidgetItem *node);
-    static int NodeIcon(const QTreeWidgetItem *node);
-    static bool IsFolderNode(const QTreeWidgetItem *node);
-    static bool IsTaskNode(const QTreeWidgetItem *node);
-
-    // The log view's whole text written as an RTF file in the log folder.
+    // The log's whole text written as an RTF file in the log folder.
     QString SaveLogFile();
 
 signals:
@@ -144,14 +101,13 @@ protected:
 private:
     void CreateComponents();
     void CreateMenus();
-    void CreateStatePanel(QWidget *parent);
-    void CreatePicturesPanel(QWidget *parent);
     void CreateStatusBar();
     void CreateTray();
     void ConnectActions();
 
-    void LoadImageLibrary();
+    void StartSession();
     void ApplySettings();
+    void ApplyMenuSettings();
     void PlaceOnWholeScreen();
     void FormCloseQuery(QCloseEvent *event);
     bool FormClose();
@@ -159,14 +115,20 @@ private:
     void CopyMenuSettings();
     void HideIntoTray();
     void ShowTipDialog(bool fromMenu);
-    void EndImageLibrary();
+    void EndSession();
 
-    QTreeWidgetItem *AddNode(QTreeWidgetItem *parent, const QString &caption, int icon, int selectedIcon,
-                             const QString &path);
-    void SetNodeIcon(QTreeWidgetItem *node, int icon, int selectedIcon);
-    // The task of a node whose project file is loaded already, or null.
-    TTask *LoadedTaskOfNode(const QTreeWidgetItem *node) const;
-    void StopTask(TTask *task);
-
+    QToolBar *m_standardToolBar = nullptr;
+    QSplitter *m_mainSplitter = nullptr;  // left and right halves
+    QSplitter *m_leftSplitter = nullptr;  // task tree over the state panel
+    QSplitter *m_rightSplitter = nullptr; // files list over the pictures panel
+    TTaskTreePanel *m_treePanel = nullptr;
+    TStatePanel *m_statePanel = nullptr;
+    TFilesPanel *m_filesPanel = nullptr;
+    TPicturesPanel *m_picturesPanel = nullptr;
+    QLabel *m_hintPanel = nullptr; // status panel 1
+    QMenu *m_tasksPopupMenu = nullptr;
+    QMenu *m_imagesPopupMenu = nullptr;
+    QMenu *m_trayMenu = nullptr;
+    QSystemTrayIcon *m_trayIcon = nullptr;
     bool m_destroyed = false;
 };

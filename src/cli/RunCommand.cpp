@@ -1,14 +1,13 @@
 // zavelon-cli run: runs a task to its end without a display.
 #include "cli/Command.h"
+#include "engine/Errors.h"
 #include "engine/ProgramHome.h"
 #include "engine/Task.h"
-#include "engine/TaskThread.h"
 #include "engine/TaskViews.h"
 #include "images/ImageLibrary.h"
-#include "images/ImageLibrarySession.h"
+#include "session/DownloadSession.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -117,7 +116,7 @@ public:
     {
     }
 
-    void AppendLogLine(const QString &line) override
+    void AppendLogLine(const QString &line, TLogKind) override
     {
         m_progress.Clear();
         PrintOut(line.toUtf8() + '\n');
@@ -131,7 +130,7 @@ private:
 class TSavedPictures : public TPicturesView
 {
 public:
-    void AddPictureRow(const TPictureRow &row) override { Bytes += QFileInfo(row.FileName).size(); }
+    void AddPictureRow(const TPictureRow &row) override { Bytes += row.Size; }
     qint64 Bytes = 0;
 };
 
@@ -140,13 +139,19 @@ class TNoFilesView : public TFilesView
 public:
     void AddItemRow(TTaskItem *, const TFileRow &) override {}
     void RemoveItemRow(TTaskItem *) override {}
-    void SetRowStateImage(TTaskItem *, int) override {}
-    void UpdateProgressRow(TTaskItem *, const QString &, const QString &) override {}
+    void SetRowRunning(TTaskItem *, bool) override {}
+    void UpdateProgressRow(TTaskItem *, qint64, qint64) override {}
 };
 
 int ExitCodeOf(int signal)
 {
     return signal == SIGTERM ? kExitSigTerm : kExitSigInt;
+}
+
+QString ErrorText(const std::exception &error)
+{
+    const auto *own = dynamic_cast<const EZavelonError *>(&error);
+    return own ? own->message() : QString::fromUtf8(error.what());
 }
 
 int Run(const QStringList &arguments)
@@ -156,74 +161,65 @@ int Run(const QStringList &arguments)
     if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))
         throw UsageError("run needs exactly one project file");
 
-    TTask task;
-    task.LoadFromFile(args.first());
-
-    TImageLibrarySession library(ImageLibraryFileName(ProgramHome()));
-    if (!library.StartupError().isEmpty())
-        PrintErr("zavelon-cli: " + library.StartupError().toUtf8() + '\n');
-    TTaskThread::SetPictureSavedHook(library.PictureSavedHook());
+    // The task first: a file that cannot be read ends the command before
+    // the library is touched.
+    auto loaded = std::make_unique<TTask>();
+    loaded->LoadFromFile(args.first());
 
     TProgressLine progress(!quiet && ::isatty(STDERR_FILENO));
     TConsoleLog log(progress);
     TSavedPictures pictures;
     TNoFilesView files;
-    task.SetLogView(&log);
-    task.SetFilesView(&files);
-    task.SetPicturesView(&pictures);
+    TDownloadSession session(ImageLibraryFileName(ProgramHome()));
+    if (!session.LibraryStartupError().isEmpty())
+        PrintErr("zavelon-cli: " + session.LibraryStartupError().toUtf8() + '\n');
+    session.SetViews(&files, &log, &pictures);
+    TTask *task = session.AddTask(std::move(loaded));
     // Rows and progress are only worth their main-thread calls while a
     // progress line shows them.
-    task.SetShown(progress.Enabled());
+    task->SetShown(progress.Enabled());
 
     int exitCode = kExitOk;
-    task.SetOnFinished([](TTask *) { QCoreApplication::exit(kExitOk); });
+    QString failure;
+    QObject::connect(&session, &TDownloadSession::TaskFinished, [] { QCoreApplication::exit(kExitOk); });
+    QObject::connect(&session, &TDownloadSession::Error, [&](const QString &text) {
+        if (failure.isEmpty())
+            failure = text;
+    });
     TStopSignals stopSignals([&](int signal) {
-        if (task.Stopped() && exitCode != kExitOk)
+        if (task->Stopped() && exitCode != kExitOk)
             return;
         exitCode = ExitCodeOf(signal);
-        task.Stop();
+        try {
+            session.StopTask(task);
+        } catch (const std::exception &error) {
+            if (failure.isEmpty())
+                failure = ErrorText(error);
+        }
         QCoreApplication::exit(exitCode);
     });
     QTimer redraw;
-    QObject::connect(&redraw, &QTimer::timeout, [&] { progress.Draw(task, pictures.Bytes); });
+    QObject::connect(&redraw, &QTimer::timeout, [&] { progress.Draw(*task, pictures.Bytes); });
     if (progress.Enabled())
         redraw.start(250);
 
-    QTimer::singleShot(0, [&] { task.Run(); });
+    QTimer::singleShot(0, [&] { session.RunTask(task); });
     const int loopResult = QCoreApplication::exec();
     if (exitCode == kExitOk)
         exitCode = loopResult;
     redraw.stop();
-    progress.Draw(task, pictures.Bytes);
+    progress.Draw(*task, pictures.Bytes);
     progress.Clear();
-    if (!task.Stopped())
-        task.Stop();
-    task.SetOnFinished(nullptr);
 
-    // Like the desktop program at the end of a run or a stop: the project
-    // file, then (at exit) the image library.
-    QString failure;
+    // Like the desktop program at its end, except that a run that ends must
+    // not drop a picture still being measured: every saved picture is
+    // recorded before the library is written.
     try {
-        task.SaveToFile(task.FileName());
-    } catch (const std::exception &error) {
-        failure = QString::fromUtf8(error.what());
-    }
-    // No worker adds pictures any more; every saved picture is recorded
-    // before the library is written (the desktop program's exit may drop a
-    // picture still being measured; a run that ends must not).
-    TTaskThread::SetPictureSavedHook(nullptr);
-    TAddImageThreadList &adding = library.AddImageThreads();
-    for (int i = 0; i < adding.Count(); ++i)
-        adding.Items(i)->WaitFor();
-    try {
-        library.ShutDown();
+        session.ShutDown(TDownloadSession::TPendingPictures::Wait);
     } catch (const std::exception &error) {
         if (failure.isEmpty())
-            failure = QString::fromUtf8(error.what());
+            failure = ErrorText(error);
     }
-    // Stopped workers unwind within moments; let them finish before the
-    // process tears down what they still hold.
-    TTaskThread::WaitForAll(5000);
     if (!failure.isEmpty())
         throw std::runtime_error(failure.toStdString());
     return exitCode;

@@ -18,3 +18,8 @@ double NowDays();
 // keeps the zone the system gives and lets glibc load it once. A TZ the
 // user set is left alone. Call first thing in main(), before any thread.
 void PinLocalTimeZone();
+
+// A time format without time-zone fields ("t" ... "tttt" outside quotes) and
+// the blanks before them: times the program shows are wall-clock times of
+// the local day, and a zone name would also keep a text from parsing back.
+QString WithoutTimeZone(const QString &format);

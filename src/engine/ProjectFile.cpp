@@ -33,6 +33,16 @@ QString StreamName(const QIODevice &stream)
 
 } // namespace
 
+QString TTask::ReadProjectName(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZavelonError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    QByteArray header = file.read(kHeaderSize);
+    header.append(kHeaderSize - header.size(), '\0');
+    return ReadTextSlot(header.constData() + kNameAt, kSlot);
+}
+
 void TTask::SaveToStream(QIODevice &stream) const
 {
     QByteArray header(kHeaderSize, '\0');

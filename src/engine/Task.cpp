@@ -16,7 +16,7 @@ constexpr int kKeepRunning = 7;
 
 TTask::TTask()
     : m_pageLock(std::make_shared<TPageLock>())
-    , m_items(this, m_pageLock.get())
+    , m_items(this)
 {
 }
 
@@ -125,10 +125,10 @@ void TTask::AddItemRow(TTaskItem *item)
     if (!item || !m_filesView)
         return;
     TFileRow row;
-    row.StateImage = item->Running() ? 1 : 0;
+    row.Running = item->Running();
     row.URL = item->URL().URI();
     row.Type = TTaskThread::ExtractFileExt(item->URL().Document());
-    row.Depth = QString::number(item->Depth());
+    row.Depth = item->Depth();
     m_filesView->AddItemRow(item, row);
 }
 
@@ -144,24 +144,24 @@ void TTask::SetRunning(TTaskItem *item, bool running)
         return;
     item->SetRunning(running);
     if (m_filesView)
-        m_filesView->SetRowStateImage(item, running ? 1 : 0);
+        m_filesView->SetRowRunning(item, running);
 }
 
 void TTask::UpdateProgressRow(TTaskThread *worker)
 {
     if (!Shown() || !m_filesView || !worker)
         return;
-    m_filesView->UpdateProgressRow(worker->Item(), worker->SizeText(), worker->PercentText());
+    m_filesView->UpdateProgressRow(worker->Item(), worker->Received(), worker->Length());
 }
 
 void TTask::AddPictureRow(const QString &path, qint64 size)
 {
     if (m_picturesView && Shown())
-        m_picturesView->AddPictureRow(PictureRow(path, size));
+        m_picturesView->AddPictureRow(TPictureRow{path, size});
 }
 
-void TTask::ShowLog(const QString &message)
+void TTask::ShowLog(const QString &message, TLogKind kind)
 {
     if (m_logView)
-        m_logView->AppendLogLine(LogLine(message));
+        m_logView->AppendLogLine(LogLine(message), kind);
 }

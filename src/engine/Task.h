@@ -4,6 +4,7 @@
 #include "engine/Persistent.h"
 #include "engine/RegOptions.h"
 #include "engine/TaskItemList.h"
+#include "engine/TaskViews.h"
 
 #include <QString>
 
@@ -12,10 +13,7 @@
 #include <memory>
 
 class QIODevice;
-class TFilesView;
-class TLogView;
 class TPageLock;
-class TPicturesView;
 class TTaskThread;
 
 // One download job: a start URL, a name, a note, its own options and the
@@ -92,6 +90,12 @@ public:
     // Does not change FileName.
     void SaveToFile(const QString &path) const;
 
+    // The task name a project file holds, read from its header alone (the
+    // tree shows every project of a folder without loading them): the first
+    // kHeaderSize bytes, zero-filled when the file is shorter. Raises
+    // EZavelonError naming a file that cannot be opened.
+    static QString ReadProjectName(const QString &path);
+
     // The same at a stream's position. Loading is meant for a fresh task:
     // the items are replaced, but DoneCount grows by the loaded done items
     // without being reset.
@@ -137,20 +141,20 @@ public:
     void SetPicturesView(TPicturesView *view) { m_picturesView = view; }
 
     // Adds the files-view row of `item` (nothing for a null item): URL, type
-    // (the extension of its document), "---", its depth, "---", and the
-    // state image of its Running.
+    // (the extension of its document), its depth, and its Running.
     void AddItemRow(TTaskItem *item);
     // Deletes the first files-view row of `item`, if any.
     void RemoveItemRow(TTaskItem *item);
-    // Sets the item's Running and its row's state image (1 running, 0 not);
-    // nothing when Running already has that value.
+    // Sets the item's Running and shows its row so; nothing when Running
+    // already has that value.
     void SetRunning(TTaskItem *item, bool running);
-    // While the task is shown: the size and percentage of the worker's item.
+    // While the task is shown: the bytes the worker received and the length
+    // announced for its item.
     void UpdateProgressRow(TTaskThread *worker);
     // While the task is shown and has a pictures view: the saved file's row.
     void AddPictureRow(const QString &path, qint64 size);
     // Appends "[date time] - message" to the log view.
-    void ShowLog(const QString &message);
+    void ShowLog(const QString &message, TLogKind kind = TLogKind::Info);
 
 private:
     // With no worker running, the run has ended: the task is stopped and

@@ -1,7 +1,6 @@
 #include "engine/TaskItemList.h"
 
 #include "engine/Errors.h"
-#include "engine/PageLock.h"
 #include "engine/TaskItem.h"
 
 #include <algorithm>
@@ -19,9 +18,8 @@ auto FirstNotAbove(Buckets &buckets, qint64 priority)
 
 } // namespace
 
-TTaskItemList::TTaskItemList(TTask *task, TPageLock *pageLock)
+TTaskItemList::TTaskItemList(TTask *task)
     : m_task(task)
-    , m_pageLock(pageLock)
 {
 }
 
@@ -152,19 +150,6 @@ bool TTaskItemList::IsPriorityOrdered() const
 {
     const std::lock_guard locker(m_lock);
     return m_ordered;
-}
-
-void TTaskItemList::LockPages()
-{
-    static const std::atomic<bool> never{false};
-    if (m_pageLock)
-        m_pageLock->Acquire(this, never);
-}
-
-void TTaskItemList::UnlockPages()
-{
-    if (m_pageLock)
-        m_pageLock->Release(this);
 }
 
 bool TTaskItemList::ListOrder::operator()(const TTaskItem *a, const TTaskItem *b) const

@@ -12,7 +12,6 @@
 #include <vector>
 
 class TTask;
-class TPageLock;
 class TTaskItem;
 
 // The URLs of one task, in the order they are fetched: a list built by
@@ -33,7 +32,7 @@ class TTaskItem;
 class TTaskItemList : public TPersistent
 {
 public:
-    explicit TTaskItemList(TTask *task, TPageLock *pageLock = nullptr);
+    explicit TTaskItemList(TTask *task);
     ~TTaskItemList() override;
 
     TTaskItemList(const TTaskItemList &) = delete;
@@ -70,12 +69,6 @@ public:
     // True while the list is in descending priority order (always, unless Add
     // appended an item of higher priority than the last one).
     bool IsPriorityOrdered() const;
-
-    // The task's page lock: waits without a time limit until it is held.
-    // Nothing happens when the list was made without one. (Workers take the
-    // lock themselves, so that a stop can end their wait; see TPageLock.)
-    void LockPages();
-    void UnlockPages();
 
     // What the dispatch asks at every end of a worker, answered without
     // walking the list: the first waiting item (neither done nor running) in
@@ -119,7 +112,6 @@ private:
     int RankOfIndex(int index, int &offset) const;
 
     TTask *m_task;
-    TPageLock *m_pageLock;
     mutable std::recursive_mutex m_lock;
     QHash<QString, TTaskItem *> m_byUrl;
     int m_count = 0;

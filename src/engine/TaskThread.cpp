@@ -8,6 +8,7 @@
 #include "engine/MainThreadCalls.h"
 #include "engine/MaskEntry.h"
 #include "engine/PageLock.h"
+#include "engine/StopGate.h"
 #include "engine/RegOptions.h"
 #include "engine/Task.h"
 #include "engine/TaskItem.h"
@@ -100,20 +101,14 @@ public:
     template <typename Step>
     bool Locked(Step &&step)
     {
-        std::lock_guard<std::mutex> guard(m_gate);
-        if (m_stopped)
-            return false;
-        step();
-        return true;
+        return m_gate->Locked(std::forward<Step>(step));
     }
 
-    bool IsStopped() const { return m_stopped.load(); }
-    const std::atomic<bool> &StopFlag() const { return m_stopped; }
+    bool IsStopped() const { return m_gate->IsStopped(); }
+    const std::atomic<bool> &StopFlag() const { return m_gate->StopFlag(); }
 
-    // Runs `call` on the main thread and waits for it. False, without
-    // waiting, when the worker is stopped before or while waiting; a call
-    // that reaches the main thread after the stop does nothing.
-    bool CallMain(std::function<void()> call);
+    // Runs `call` on the main thread and waits for it (see TStopGate).
+    bool CallMain(std::function<void()> call) { return m_gate->CallMain(std::move(call)); }
 
     // The file being written, closed and deleted by a stop. `claimed` tells
     // whether the path holds a write claim (the "!!wr" files).
@@ -133,92 +128,62 @@ public:
     bool Stop(bool force);
 
 private:
-    void DropFileLocked(bool keep);
+    // Under the gate.
+    void DropFile(bool keep);
 
-    std::mutex m_gate;
-    std::condition_variable m_answered;
-    std::atomic<bool> m_stopped{false};
+    const std::shared_ptr<TStopGate> m_gate = std::make_shared<TStopGate>();
     bool m_ended = false;
-    quint64 m_callsPosted = 0;
-    quint64 m_callsAnswered = 0;
 
     std::unique_ptr<QFile> m_file;
     QString m_filePath;
     bool m_fileClaimed = false;
 };
 
-bool TWorkerState::CallMain(std::function<void()> call)
-{
-    quint64 ticket = 0;
-    {
-        std::lock_guard<std::mutex> guard(m_gate);
-        if (m_stopped)
-            return false;
-        ticket = ++m_callsPosted;
-    }
-    std::shared_ptr<TWorkerState> self = shared_from_this();
-    TMainThreadCalls::Instance().Post([self, ticket, call = std::move(call)] {
-        // On the main thread, where stops happen too: a worker that is not
-        // stopped now cannot be stopped during the call.
-        if (self->IsStopped())
-            return;
-        try {
-            call();
-        } catch (...) {
-            // A view that fails must not take the event loop down; the
-            // worker goes on as if the call had been made.
-        }
-        {
-            std::lock_guard<std::mutex> guard(self->m_gate);
-            self->m_callsAnswered = ticket;
-        }
-        self->m_answered.notify_all();
-    });
-    std::unique_lock<std::mutex> guard(m_gate);
-    m_answered.wait(guard, [&] { return m_callsAnswered >= ticket || m_stopped; });
-    return !m_stopped;
-}
-
 bool TWorkerState::OpenFile(const QString &path, bool claimed)
 {
-    std::lock_guard<std::mutex> guard(m_gate);
-    if (m_stopped)
-        return false;
-    if (claimed && !ClaimWriteFile(path))
-        return false; // another worker of this process is writing it
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        if (claimed)
-            ReleaseWriteFile(path);
-        return false;
-    }
-    m_file = std::move(file);
-    m_filePath = path;
-    m_fileClaimed = claimed;
-    if (Item)
-        Item->SetCurrentFile(path);
-    return true;
+    bool opened = false;
+    m_gate->Locked([&] {
+        if (claimed && !ClaimWriteFile(path))
+            return; // another worker of this process is writing it
+        auto file = std::make_unique<QFile>(path);
+        if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            if (claimed)
+                ReleaseWriteFile(path);
+            return;
+        }
+        m_file = std::move(file);
+        m_filePath = path;
+        m_fileClaimed = claimed;
+        if (Item)
+            Item->SetCurrentFile(path);
+        opened = true;
+    });
+    return opened;
 }
 
 bool TWorkerState::WriteFile(const char *data, qint64 size)
 {
-    std::lock_guard<std::mutex> guard(m_gate);
-    return !m_stopped && m_file && m_file->write(data, size) == size;
+    bool written = false;
+    m_gate->Locked([&] { written = m_file && m_file->write(data, size) == size; });
+    return written;
 }
 
 qint64 TWorkerState::CloseFile(bool keep)
 {
-    std::lock_guard<std::mutex> guard(m_gate);
-    if (!m_file)
-        return 0;
-    const qint64 size = m_file->size();
-    DropFileLocked(keep && !m_stopped);
-    if (Item && !m_stopped)
-        Item->SetCurrentFile(QString());
+    qint64 size = 0;
+    m_gate->Guarded([&] {
+        if (!m_file)
+            return;
+        size = m_file->size();
+        const bool stopped = m_gate->IsStopped();
+        DropFile(keep && !stopped);
+        if (Item && !stopped)
+            Item->SetCurrentFile(QString());
+    });
     return size;
 }
 
-void TWorkerState::DropFileLocked(bool keep)
+void TWorkerState::DropFile(bool keep)
 {
     if (!m_file)
         return;
@@ -234,36 +199,31 @@ void TWorkerState::DropFileLocked(bool keep)
 
 bool TWorkerState::MarkEnded()
 {
-    std::lock_guard<std::mutex> guard(m_gate);
-    if (m_stopped)
-        return false;
-    m_ended = true;
-    return true;
+    return m_gate->Locked([&] { m_ended = true; });
 }
 
 bool TWorkerState::IsEnded()
 {
-    std::lock_guard<std::mutex> guard(m_gate);
-    return m_ended;
+    bool ended = false;
+    m_gate->Guarded([&] { ended = m_ended; });
+    return ended;
 }
 
 bool TWorkerState::Stop(bool force)
 {
-    {
-        std::lock_guard<std::mutex> guard(m_gate);
-        if (m_stopped)
-            return true;
+    const bool stopped = m_gate->Stop([&] {
         if (m_ended && !force)
             return false;
-        m_stopped = true;
-        DropFileLocked(false);
+        DropFile(false);
         if (Item)
             Item->SetCurrentFile(QString());
         Client.Cancel();
-    }
+        return true;
+    });
+    if (!stopped)
+        return false;
     PageLock->Release(this);
     PageLock->WakeWaiters();
-    m_answered.notify_all();
     return true;
 }
 
@@ -346,12 +306,10 @@ void TWorkerRun::Progress(qint64 received)
     if (!m_state.Locked([&] { shown = m_state.Task->Shown(); }) || !shown)
         return; // only a shown task's row changes; spare the main thread
     const qint64 length = m_state.Client.ContentLength();
-    const QString size = TTaskThread::SizeText(length);
-    const QString percent = TTaskThread::PercentText(received, length);
     TTask *task = m_state.Task;
     TTaskThread *handle = m_state.Handle;
-    m_state.CallMain([task, handle, size, percent] {
-        handle->SetProgress(size, percent);
+    m_state.CallMain([task, handle, received, length] {
+        handle->SetProgress(received, length);
         task->UpdateProgressRow(handle);
     });
 }
@@ -585,10 +543,10 @@ TTaskThread::~TTaskThread()
         m_state->Stop(true);
 }
 
-void TTaskThread::SetProgress(const QString &sizeText, const QString &percentText)
+void TTaskThread::SetProgress(qint64 received, qint64 length)
 {
-    m_sizeText = sizeText;
-    m_percentText = percentText;
+    m_received = received;
+    m_length = length;
 }
 
 namespace {
@@ -670,25 +628,6 @@ bool TTaskThread::Stop()
 bool TTaskThread::Ended() const
 {
     return !m_state || m_state->IsEnded();
-}
-
-QString TTaskThread::SizeText(qint64 length)
-{
-    return length == 0 ? QStringLiteral("---") : QString::number(length);
-}
-
-QString TTaskThread::PercentText(qint64 received, qint64 length)
-{
-    if (length == 0)
-        return QStringLiteral("---");
-    // received x 100 / length, rounded to the nearest integer, halves to
-    // even, in exact integer arithmetic.
-    const __int128 scaled = __int128(received) * 100;
-    __int128 quotient = scaled / length;
-    const __int128 twiceRemainder = (scaled % length) * 2;
-    if (twiceRemainder > length || (twiceRemainder == length && quotient % 2 != 0))
-        ++quotient;
-    return QString::number(qint64(quotient)) + QLatin1Char('%');
 }
 
 QString TTaskThread::ExtractFileExt(const QString &name)

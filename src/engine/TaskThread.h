@@ -28,20 +28,15 @@ class TWorkerState;
 // thread, this handle and every call posted to the main thread share
 // (shared_ptr), so the handle may go while the thread still unwinds. The
 // worker touches its task, its item, the item list, the views and its files
-// only
-//   - inside the state's gate (a mutex held for short, never-blocking steps:
-//     a list operation, a file write, a rename), after testing that it is not
-//     stopped, or
-//   - on the main thread, in a call it posted there (TMainThreadCalls) and
-//     waits for, which does nothing when the worker was stopped before the
-//     call ran; calls run in the order the workers posted them.
-// Stop() (main thread) takes the gate, sets the stop flag, closes and deletes
-// the file being written, gives the task's page lock back when this worker
-// holds it, cancels the HTTP transfer (it ends at once, in any phase) and
-// wakes the worker if it waits for the main thread or for the page lock. It
-// waits for nobody but the gate, so it returns at once; afterwards the
-// worker's thread only unwinds: it touches nothing of the task any more, and
-// its end handler never runs. Nothing kills a thread.
+// only through its stop gate (TStopGate): inside short locked steps (a list
+// operation, a file write, a rename), or on the main thread, in a call it
+// posted there and waits for. Stop() (main thread) stops the gate, closes
+// and deletes the file being written, gives the task's page lock back when
+// this worker holds it, cancels the HTTP transfer (it ends at once, in any
+// phase) and wakes the worker if it waits for the main thread or for the
+// page lock. It returns at once; afterwards the worker's thread only
+// unwinds: it touches nothing of the task any more, and its end handler
+// never runs. Nothing kills a thread.
 //
 // A worker that has ended by itself before the stop keeps its end handling:
 // Stop() leaves it alone (returns false) and the end handler still runs.
@@ -63,10 +58,11 @@ public:
     // The URL as the worker was given it (the worker may add a final "/").
     const TParsedUrl &URL() const { return m_url; }
 
-    // The progress the worker reported last, as the files view shows it.
-    const QString &SizeText() const { return m_sizeText; }
-    const QString &PercentText() const { return m_percentText; }
-    void SetProgress(const QString &sizeText, const QString &percentText);
+    // The progress the worker reported last: bytes received, and the length
+    // the server announced (0 when none).
+    qint64 Received() const { return m_received; }
+    qint64 Length() const { return m_length; }
+    void SetProgress(qint64 received, qint64 length);
 
     // Lets the worker run once. `onEnded` is called on the main thread when
     // the worker has ended by itself, whatever the outcome; never after a stop.
@@ -84,11 +80,6 @@ public:
     // The worker has ended by itself (its end handler is due or has run).
     bool Ended() const;
 
-    // Progress texts: the announced length in decimal, and received / length
-    // x 100 rounded to the nearest integer (halves to even) followed by "%";
-    // both "---" when the response announces no length (0).
-    static QString SizeText(qint64 length);
-    static QString PercentText(qint64 received, qint64 length);
     // The extension of a document as file-name functions take it: from its
     // last "." after its last "/" or ":", dot included; empty when none.
     static QString ExtractFileExt(const QString &name);
@@ -112,7 +103,7 @@ private:
     TTask *m_task;
     TTaskItem *m_item;
     TParsedUrl m_url;
-    QString m_sizeText;
-    QString m_percentText;
+    qint64 m_received = 0;
+    qint64 m_length = 0;
     std::shared_ptr<TWorkerState> m_state;
 };

@@ -1,6 +1,7 @@
 #include "images/AddImageThread.h"
 
 #include "engine/Errors.h"
+#include "engine/StopGate.h"
 #include "engine/ThreadPool.h"
 #include "images/AddImageFile.h"
 #include "images/ImageLibrary.h"
@@ -22,6 +23,7 @@ TThreadPool &AddingThreads()
 TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path)
     : m_library(library)
     , m_path(path)
+    , m_gate(std::make_shared<TStopGate>())
 {
     // Registers the starting thread with Qt before the adding thread makes
     // its first QObject (the QFile that measures the picture). Without an
@@ -48,8 +50,7 @@ TAddImageThread::~TAddImageThread()
 
 void TAddImageThread::End()
 {
-    std::lock_guard gate(m_gate);
-    m_ended = true;
+    m_gate->Stop();
 }
 
 bool TAddImageThread::Finished() const
@@ -78,15 +79,11 @@ void TAddImageThread::AddUnlessEnded()
     // AddImageFile in its two halves, the library touched only under the
     // gate: the quick presence test, the measuring without any lock, then
     // the insertion (which tests presence again under the library's lock).
-    {
-        std::lock_guard gate(m_gate);
-        if (m_ended || m_library->Find(m_path))
-            return;
-    }
+    bool known = true;
+    if (!m_gate->Locked([&] { known = m_library->Find(m_path) != nullptr; }) || known)
+        return;
     std::unique_ptr<TImageDetail> record = MakeImageDetail(m_path);
-    std::lock_guard gate(m_gate);
-    if (!m_ended)
-        m_library->AddIfAbsent(std::move(record));
+    m_gate->Locked([&] { m_library->AddIfAbsent(std::move(record)); });
 }
 
 TAddImageThreadList::~TAddImageThreadList()
@@ -104,14 +101,6 @@ TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QStrin
         return nullptr;
     m_threads.push_back(std::make_unique<TAddImageThread>(&library, path));
     return m_threads.back().get();
-}
-
-void TAddImageThreadList::Add(std::unique_ptr<TAddImageThread> thread)
-{
-    std::lock_guard lock(m_lock);
-    if (m_ended)
-        thread->End();
-    m_threads.push_back(std::move(thread));
 }
 
 int TAddImageThreadList::Count() const

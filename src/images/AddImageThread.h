@@ -8,6 +8,7 @@
 #include <vector>
 
 class TImageLibrary;
+class TStopGate;
 
 // A short-lived thread that records one saved picture in the library: its
 // whole work is AddImageFile(library, path). It starts running when made, on
@@ -18,9 +19,10 @@ class TImageLibrary;
 //
 // End() makes sure the thread never touches the library again, without
 // waiting for its measuring: a picture still being decoded is then not
-// recorded. The library is only touched under the thread's gate, and End()
-// takes that gate, so it returns at most one elementary library operation
-// later and never leaves the library's lock held.
+// recorded. The library is only touched in steps under the thread's stop
+// gate (TStopGate), and End() stops that gate, so it returns at most one
+// elementary library operation later and never leaves the library's lock
+// held.
 class TAddImageThread
 {
 public:
@@ -45,8 +47,7 @@ private:
 
     TImageLibrary *const m_library;
     const QString m_path;
-    std::mutex m_gate;
-    bool m_ended = false;
+    const std::shared_ptr<TStopGate> m_gate;
     // Shared with the running job, which signals its end through it as its
     // very last step: the object may be gone a moment later.
     struct TDone {
@@ -76,8 +77,6 @@ public:
     // and starts nothing once EndAll has run.
     TAddImageThread *Start(TImageLibrary &library, const QString &path);
 
-    // Lists a thread made elsewhere (ended at once when EndAll has run).
-    void Add(std::unique_ptr<TAddImageThread> thread);
     int Count() const;
     // The thread at `index`; raises EZavelonError when out of range.
     TAddImageThread *Items(int index) const;

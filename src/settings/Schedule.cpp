@@ -37,23 +37,28 @@ std::int64_t NextSlot(std::int64_t start, std::int64_t step, std::int64_t refere
 // Hourly: the slots are start date + start time + k hours. All values are
 // taken to the millisecond (the resolution of every date-time the program
 // makes), so "exactly now" is an exact comparison and the window is exact.
-bool IsHourlyDue(const TRegScheme &scheme, double now)
+std::optional<std::int64_t> HourlyDueSlot(const TRegScheme &scheme, double now)
 {
     const long double start = static_cast<long double>(scheme.SchemeStartDate) + scheme.SchemeStartTime;
     const std::int64_t reference = ToMs(now);
-    return NextSlot(ToMs(start), kMsPerHour, reference) - reference < kHourlyWindowMs;
+    const std::int64_t slot = NextSlot(ToMs(start), kMsPerHour, reference);
+    if (slot - reference < kHourlyWindowMs)
+        return slot;
+    return std::nullopt;
 }
 
 // Daily, weekly, monthly: due on the days start date + k * step. A start date
 // with a time part never lands on a whole day, so it is never due.
-bool IsDayStepDue(const TRegScheme &scheme, std::int64_t stepDays, double now)
+std::optional<std::int64_t> DayStepDueSlot(const TRegScheme &scheme, std::int64_t stepDays, double now)
 {
     const double start = scheme.SchemeStartDate;
     if (start != std::trunc(start))
-        return false;
+        return std::nullopt;
     const auto today = static_cast<std::int64_t>(std::trunc(now));
     const auto first = static_cast<std::int64_t>(start);
-    return today >= first && (today - first) % stepDays == 0;
+    if (today >= first && (today - first) % stepDays == 0)
+        return today * kMsPerDay;
+    return std::nullopt;
 }
 
 } // namespace
@@ -104,20 +109,25 @@ QString Description(const TRegScheme &scheme)
         .arg(QString::number(scheme.SchemeCount), UnitWord(scheme.SchemeType), date, time);
 }
 
-bool IsDue(const TRegScheme &scheme, double now)
+std::optional<std::int64_t> DueSlot(const TRegScheme &scheme, double now)
 {
     if (!InRange(now) || !InRange(scheme.SchemeStartDate) || !InRange(scheme.SchemeStartTime))
-        return false;
+        return std::nullopt;
     switch (scheme.SchemeType) {
     case TRegScheme::stEvery:
-        return IsHourlyDue(scheme, now);
+        return HourlyDueSlot(scheme, now);
     case TRegScheme::stDaily:
-        return IsDayStepDue(scheme, 1, now);
+        return DayStepDueSlot(scheme, 1, now);
     case TRegScheme::stWeekly:
-        return IsDayStepDue(scheme, 7, now);
+        return DayStepDueSlot(scheme, 7, now);
     case TRegScheme::stMonthly:
-        return IsDayStepDue(scheme, 30, now);
+        return DayStepDueSlot(scheme, 30, now);
     default: // None, and any type without a step
-        return false;
+        return std::nullopt;
     }
+}
+
+bool IsDue(const TRegScheme &scheme, double now)
+{
+    return DueSlot(scheme, now).has_value();
 }

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+#include <optional>
+
 // Behaviour of a run schedule (TRegScheme): the words the editors show, the
 // one-line description, and the due test of the main window's timer.
 //
@@ -37,3 +40,10 @@ QString Description(const TRegScheme &scheme);
 // all day long. Before the start nothing is due. SchemeCount plays no part.
 // Takes the same time whatever the distance from the start.
 bool IsDue(const TRegScheme &scheme, double now);
+
+// The slot that makes the schedule due at `now`, as milliseconds since
+// 1899-12-30 (local): the hourly slot being reached, or the start of the due
+// day. Nothing when not due. A due day stays due all day long, and an hourly
+// slot for ten seconds, so whoever starts tasks by schedule remembers the
+// slot it started a task for and starts it once per slot.
+std::optional<std::int64_t> DueSlot(const TRegScheme &scheme, double now);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/DateTime.h"
+
 #include <QString>
 
 // Dates and times as the user writes them: the short date format and the long
@@ -12,9 +14,6 @@
 // is a wall-clock time of the local day, not an instant in some zone, and a
 // zone name would also keep the text from parsing back.
 QString LongTimeFormat();
-// A time format without time-zone fields ("t" ... "tttt" outside quotes) and
-// the blanks before them.
-QString WithoutTimeZone(const QString &format);
 
 // The date of a day number in the short date format; empty when the number
 // is no date.

@@ -4,6 +4,8 @@
 
 #include "app/Commands.h"
 #include "app/MainForm.h"
+#include "app/StatePanel.h"
+#include "images/ui/PicturesPanel.h"
 
 #include <QAction>
 #include <QEnterEvent>
@@ -14,8 +16,8 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
-#include <QTextEdit>
-#include <QTreeWidget>
+#include <QListView>
+#include <QTreeView>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -69,6 +71,7 @@ private slots:
             const QString name = QLatin1String(spec.Name);
             QAction *action = form->Action(name);
             QVERIFY2(action, spec.Name);
+            QCOMPARE(form->Action(spec.Id), action); // the table is in the order of its ids
             QCOMPARE(action->text(), QString::fromUtf8(spec.MenuCaption ? spec.MenuCaption : spec.Caption));
             QCOMPARE(action->iconText().remove(QLatin1Char('&')),
                      QString::fromUtf8(spec.Caption).remove(QLatin1Char('&')).remove(QStringLiteral("...")).trimmed());
@@ -122,19 +125,19 @@ private slots:
             QVERIFY2(widget, layout.Container);
             QCOMPARE(EntriesOf(widget), LayoutEntries(layout));
         }
-        QCOMPARE(form->ImageToolBar->windowTitle(), QStringLiteral("Image Toolbar"));
-        QCOMPARE(form->ImageToolBar->parentWidget(), form->DownFilesPanel);
-        QCOMPARE(EntriesOf(form->TrayMenu).first(), QStringLiteral("ShowMainFormAction"));
-        QCOMPARE(form->TrayMenu->defaultAction(), form->Action(QStringLiteral("ShowMainFormAction")));
-        QCOMPARE(EntriesOf(form->TrayMenu).last(), QStringLiteral("TasksExitAction"));
+        QCOMPARE(Find<QToolBar>(form.get(), "ImageToolBar")->windowTitle(), QStringLiteral("Image Toolbar"));
+        QCOMPARE(Find<QToolBar>(form.get(), "ImageToolBar")->parentWidget(), static_cast<QWidget *>(form->PicturesPanel()));
+        QCOMPARE(EntriesOf(Find<QMenu>(form.get(), "TrayMenu")).first(), QStringLiteral("ShowMainFormAction"));
+        QCOMPARE(Find<QMenu>(form.get(), "TrayMenu")->defaultAction(), form->Action(QStringLiteral("ShowMainFormAction")));
+        QCOMPARE(EntriesOf(Find<QMenu>(form.get(), "TrayMenu")).last(), QStringLiteral("TasksExitAction"));
     }
 
     void StandardBarShowsCaptionsOfFiveCommands()
     {
-        for (QAction *action : form->StandardToolBar->actions()) {
+        for (QAction *action : Find<QToolBar>(form.get(), "StandardToolBar")->actions()) {
             if (action->isSeparator())
                 continue;
-            auto *button = qobject_cast<QToolButton *>(form->StandardToolBar->widgetForAction(action));
+            auto *button = qobject_cast<QToolButton *>(Find<QToolBar>(form.get(), "StandardToolBar")->widgetForAction(action));
             QVERIFY(button);
             const bool withCaption = SpecOf(action->objectName())->ToolBarCaption;
             QCOMPARE(button->toolButtonStyle(), withCaption ? Qt::ToolButtonTextBesideIcon : Qt::ToolButtonIconOnly);
@@ -174,20 +177,20 @@ private slots:
     void HintOfTheCommandUnderTheMouseGoesToPanelOne()
     {
         QAction *run = form->Action(QStringLiteral("TasksRunAction"));
-        QWidget *button = form->StandardToolBar->widgetForAction(run);
+        QWidget *button = Find<QToolBar>(form.get(), "StandardToolBar")->widgetForAction(run);
         const QPointF inside(2, 2);
         QEnterEvent enter(inside, inside, button->mapToGlobal(inside));
         QApplication::sendEvent(button, &enter);
-        QCOMPARE(form->HintPanel->text(), QStringLiteral("Run current task"));
+        QCOMPARE(Find<QLabel>(form.get(), "HintPanel")->text(), QStringLiteral("Run current task"));
         QEvent leave(QEvent::Leave);
         QApplication::sendEvent(button, &leave);
-        QCOMPARE(form->HintPanel->text(), QString());
+        QCOMPARE(Find<QLabel>(form.get(), "HintPanel")->text(), QString());
 
         // The image bar sits in the pictures panel, its hints reach the same panel.
-        QWidget *zoom = form->ImageToolBar->widgetForAction(form->Action(QStringLiteral("ImagesFitAction")));
+        QWidget *zoom = Find<QToolBar>(form.get(), "ImageToolBar")->widgetForAction(form->Action(QStringLiteral("ImagesFitAction")));
         QApplication::sendEvent(zoom, &enter);
-        QCOMPARE(form->HintPanel->text(), QStringLiteral("Fit image in page"));
-        QCOMPARE(form->StatusPanel0->width(), 5);
+        QCOMPARE(Find<QLabel>(form.get(), "HintPanel")->text(), QStringLiteral("Fit image in page"));
+        QCOMPARE(Find<QWidget>(form.get(), "StatusPanel0")->width(), 5);
     }
 
     void ViewTogglesShowAndHideBarAndStatePanel()
@@ -196,22 +199,22 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         QAction *bar = form->Action(QStringLiteral("ViewShowHideStdBarAction"));
         QAction *state = form->Action(QStringLiteral("ViewShowHideStateAction"));
-        QSplitter *splitter = form->LeftSplitter;
-        const int stateIndex = splitter->indexOf(form->StatePanel);
+        QSplitter *splitter = Find<QSplitter>(form.get(), "LeftSplitter");
+        const int stateIndex = splitter->indexOf(static_cast<QWidget *>(form->StatePanel()));
 
         bar->trigger();
         QVERIFY(!bar->isChecked());
-        QVERIFY(form->StandardToolBar->isHidden());
+        QVERIFY(Find<QToolBar>(form.get(), "StandardToolBar")->isHidden());
         bar->trigger();
         QVERIFY(bar->isChecked());
-        QVERIFY(!form->StandardToolBar->isHidden());
+        QVERIFY(!Find<QToolBar>(form.get(), "StandardToolBar")->isHidden());
 
         state->trigger();
         QVERIFY(!state->isChecked());
-        QVERIFY(form->StatePanel->isHidden());
+        QVERIFY(static_cast<QWidget *>(form->StatePanel())->isHidden());
         QTRY_VERIFY(splitter->handle(stateIndex)->isHidden());
         state->trigger();
-        QVERIFY(!form->StatePanel->isHidden());
+        QVERIFY(!static_cast<QWidget *>(form->StatePanel())->isHidden());
         QTRY_VERIFY(!splitter->handle(stateIndex)->isHidden());
     }
 
@@ -225,16 +228,18 @@ private slots:
         }();
         QVERIFY(labels.contains(QStringLiteral("Tasks :")));
         QVERIFY(labels.contains(QStringLiteral("Files found in current task :")));
-        QCOMPARE(form->TabSet->count(), 2);
-        QCOMPARE(form->TabSet->tabText(0), QStringLiteral("Log"));
-        QCOMPARE(form->TabSet->tabText(1), QStringLiteral("Report"));
-        QCOMPARE(form->TabSet->currentIndex(), 0);
-        form->TabSet->setCurrentIndex(1);
-        QCOMPARE(form->StateNotebook->currentWidget(), form->ReportListView);
-        QCOMPARE(form->LogEdit->lineWrapMode(), QTextEdit::NoWrap);
-        QCOMPARE(form->FilesListView->columnCount(), 6);
-        QCOMPARE(form->FilesListView->headerItem()->text(1), QStringLiteral("From URL"));
-        QCOMPARE(form->ReportListView->headerItem()->text(2), QStringLiteral("Description"));
+        QCOMPARE(Find<QTabBar>(form.get(), "TabSet")->count(), 2);
+        QCOMPARE(Find<QTabBar>(form.get(), "TabSet")->tabText(0), QStringLiteral("Log"));
+        QCOMPARE(Find<QTabBar>(form.get(), "TabSet")->tabText(1), QStringLiteral("Report"));
+        QCOMPARE(Find<QTabBar>(form.get(), "TabSet")->currentIndex(), 0);
+        Find<QTabBar>(form.get(), "TabSet")->setCurrentIndex(1);
+        QCOMPARE(Find<QStackedWidget>(form.get(), "StateNotebook")->currentWidget(), Find<QTreeView>(form.get(), "ReportListView"));
+        QVERIFY(!Find<QListView>(form.get(), "LogEdit")->wordWrap());
+        const QAbstractItemModel *files = Find<QTreeView>(form.get(), "FilesListView")->model();
+        QCOMPARE(files->columnCount(), 6);
+        QCOMPARE(files->headerData(1, Qt::Horizontal).toString(), QStringLiteral("From URL"));
+        QCOMPARE(Find<QTreeView>(form.get(), "ReportListView")->model()->headerData(2, Qt::Horizontal).toString(),
+                 QStringLiteral("Description"));
     }
 
 private:

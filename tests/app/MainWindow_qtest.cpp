@@ -4,13 +4,16 @@
 
 #include "app/LoadingForm.h"
 #include "app/MainForm.h"
+#include "app/StatePanel.h"
+#include "app/TaskTreeModel.h"
 #include "app/SampleTasks.h"
 #include "app/ShowMinPromptForm.h"
 #include "app/Startup.h"
 #include "app/WaitForm.h"
 #include "engine/ProgramHome.h"
 #include "engine/Task.h"
-#include "engine/TaskList.h"
+#include "engine/TaskViews.h"
+#include "session/DownloadSession.h"
 #include "settings/RegSettings.h"
 
 #include <QAction>
@@ -24,16 +27,15 @@
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
-#include <QTextEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 
 namespace {
 
-QStringList Children(const QTreeWidgetItem *node)
+QStringList Children(const QModelIndex &node)
 {
     QStringList captions;
-    for (int i = 0; i < node->childCount(); ++i)
-        captions.append(node->child(i)->text(0));
+    for (int i = 0; i < node.model()->rowCount(node); ++i)
+        captions.append(node.model()->index(i, 0, node).data().toString());
     captions.sort();
     return captions;
 }
@@ -128,15 +130,16 @@ private slots:
             QCOMPARE(ids.size(), 18);
 
             // The tree is the one read back from disk.
-            const QTreeWidgetItem *root = form->TasksTreeView->topLevelItem(0);
-            QCOMPARE(root->text(0), QStringLiteral("All Tasks"));
-            QVERIFY(root->isExpanded());
+            const QTreeView *tree = Find<QTreeView>(form, "TasksTreeView");
+            const QModelIndex root = tree->model()->index(0, 0);
+            QCOMPARE(root.data().toString(), QStringLiteral("All Tasks"));
+            QVERIFY(tree->isExpanded(root));
             QCOMPARE(Children(root), (QStringList{"Arts", "Wallpaper"}));
-            for (int i = 0; i < root->childCount(); ++i) {
-                const QTreeWidgetItem *folder = root->child(i);
-                QVERIFY(TMainForm::IsFolderNode(folder));
-                QCOMPARE(Children(folder), SampleNames(folder->text(0) == QLatin1String("Arts") ? "Arts" : "Wallpaper"));
-                QVERIFY(TMainForm::IsTaskNode(folder->child(0)));
+            for (int i = 0; i < tree->model()->rowCount(root); ++i) {
+                const QModelIndex folder = tree->model()->index(i, 0, root);
+                QVERIFY(TTaskTreeModel::IsFolderNode(folder));
+                QCOMPARE(Children(folder), SampleNames(folder.data() == QLatin1String("Arts") ? "Arts" : "Wallpaper"));
+                QVERIFY(TTaskTreeModel::IsTaskNode(tree->model()->index(0, 0, folder)));
             }
 
             form->Action(QStringLiteral("TasksExitAction"))->trigger();
@@ -289,7 +292,7 @@ private slots:
         form->Settings->Options.DefaultLogFolder = blocker.fileName() + QLatin1Char('/');
         form->show();
         form->resize(650, 450);
-        form->LogEdit->append(QStringLiteral("[now] - a{b}\\c \u00e9"));
+        form->StatePanel()->LogView()->AppendLogLine(QStringLiteral("[now] - a{b}\\c \u00e9"), TLogKind::Info);
 
         // A log file that cannot be written: reported, nothing stored, the
         // program goes on.
@@ -338,10 +341,7 @@ private slots:
             task.SetID(QStringLiteral("{00000000-0000-0000-0000-0000000000AB}"));
             task.SaveToFile(path);
         }
-        auto *task = new TTask;
-        task->LoadFromFile(path);
-        form->TaskList->Add(task);
-        form->LoadedTaskPaths.append(path);
+        TTask *task = form->Session->OpenTask(path);
         task->Run();
         QVERIFY(!task->Stopped());
         QTRY_VERIFY(silent.hasPendingConnections());
@@ -408,7 +408,7 @@ private slots:
         QVERIFY(form->Action(QStringLiteral("ImagesSortByNameAction"))->isChecked());
         QVERIFY(form->Action(QStringLiteral("ImagesFitAction"))->isChecked());
         QVERIFY(!form->Action(QStringLiteral("ViewShowHideStateAction"))->isChecked());
-        QVERIFY(form->StatePanel->isHidden());
+        QVERIFY(form->StatePanel()->isHidden());
         form->Action(checked)->trigger();
         form->Action(QStringLiteral("TasksExitAction"))->trigger();
         form.reset();

@@ -517,21 +517,6 @@ TEST_F(TaskRunTest, ProgressShowsTheAnnouncedLengthAndPercentage)
         EXPECT_TRUE(event.endsWith(" --- ---")) << event.toStdString();
 }
 
-TEST(TaskThread, ProgressTexts)
-{
-    struct Case { qint64 received; qint64 length; const char *size; const char *percent; };
-    const Case cases[] = {
-        {512, 2048, "2048", "25%"}, {0, 2048, "2048", "0%"},   {2048, 2048, "2048", "100%"},
-        {1, 8, "8", "12%"},          {3, 8, "8", "38%"},         {5, 8, "8", "62%"},  // halves to even
-        {7, 8, "8", "88%"},          {1, 3, "3", "33%"},         {2, 3, "3", "67%"},
-        {100, 0, "---", "---"},      {qint64(5) << 40, qint64(1) << 43, "8796093022208", "62%"},
-    };
-    for (const Case &c : cases) {
-        EXPECT_EQ(TTaskThread::SizeText(c.length), c.size) << c.received << "/" << c.length;
-        EXPECT_EQ(TTaskThread::PercentText(c.received, c.length), c.percent) << c.received << "/" << c.length;
-    }
-}
-
 TEST(TaskThread, ExtensionAndTextLines)
 {
     struct Ext { const char *name; const char *extension; };

@@ -1,5 +1,6 @@
 // The rules of what a task shows: the cells of a row, when rows, progress
 // and pictures reach the views, and the log line.
+#include "engine/DateTime.h"
 #include "engine/PageLock.h"
 #include "engine/Task.h"
 #include "engine/TaskItem.h"
@@ -35,12 +36,10 @@ TEST(TaskViews, ItemRowCells)
         task.AddItemRow(item);
         const TFileRow &row = views.RowCells.back();
         EXPECT_EQ(views.Rows.back(), item);
-        EXPECT_EQ(row.StateImage, c.running ? 1 : 0) << c.url;
+        EXPECT_EQ(row.Running, c.running) << c.url;
         EXPECT_EQ(row.URL, c.url);
         EXPECT_EQ(row.Type, c.type) << c.url;
-        EXPECT_EQ(row.Size, "---");
-        EXPECT_EQ(row.Depth, QString::number(c.depth));
-        EXPECT_EQ(row.Completed, "---");
+        EXPECT_EQ(row.Depth, c.depth);
         item->SetRunning(false);
     }
     task.AddItemRow(nullptr);
@@ -68,7 +67,7 @@ TEST(TaskViews, ProgressAndPicturesOnlyWhileShown)
     auto *item = new TTaskItem(&task, "http://h/a.jpg");
     task.Items().Add(item);
     TTaskThread worker(&task, item->URL().URI(), item); // never started
-    worker.SetProgress("2048", "25%");
+    worker.SetProgress(512, 2048);
     for (bool shown : {false, true}) {
         task.SetShown(shown);
         task.UpdateProgressRow(&worker);
@@ -81,19 +80,37 @@ TEST(TaskViews, ProgressAndPicturesOnlyWhileShown)
                                                   "picture a.b.jpg .jpg 4 KB", "log hello"}));
 }
 
-TEST(TaskViews, LogLineAndPictureRow)
+TEST(TaskViews, LogLineCarriesNoTimeZoneName)
 {
     const QDateTime when(QDate(2024, 2, 29), QTime(13, 5, 9));
     const QLocale locale = QLocale::system();
-    EXPECT_EQ(LogLine("Links found : 3", when),
-              "[" + locale.toString(when.date(), QLocale::ShortFormat) + " "
-                  + locale.toString(when.time(), QLocale::LongFormat) + "] - Links found : 3");
-    const TPictureRow row = PictureRow("/x/Saved/pic[0].jpeg", 1023);
-    EXPECT_EQ(row.Caption, "pic[0].jpeg");
-    EXPECT_EQ(row.Extension, ".jpeg");
-    EXPECT_EQ(row.Size, "0 KB");
-    EXPECT_EQ(row.FileName, "/x/Saved/pic[0].jpeg");
-    EXPECT_EQ(PictureRow("/x/readme", 2048).Extension, "");
+    const QString line = LogLine("Links found : 3", when);
+    EXPECT_EQ(line, "[" + locale.toString(when.date(), QLocale::ShortFormat) + " "
+                        + locale.toString(when.time(), WithoutTimeZone(locale.timeFormat(QLocale::LongFormat)))
+                        + "] - Links found : 3");
+    const QString zone = when.timeZoneAbbreviation();
+    if (!zone.isEmpty()) {
+        EXPECT_FALSE(line.contains(zone)) << line.toStdString();
+    }
+}
+
+TEST(TaskViews, ValueTexts)
+{
+    struct Case { qint64 received; qint64 length; const char *size; const char *percent; };
+    const Case cases[] = {
+        {512, 2048, "2048", "25%"}, {0, 2048, "2048", "0%"},   {2048, 2048, "2048", "100%"},
+        {1, 8, "8", "12%"},          {3, 8, "8", "38%"},         {5, 8, "8", "62%"},  // halves to even
+        {7, 8, "8", "88%"},          {1, 3, "3", "33%"},         {2, 3, "3", "67%"},
+        {100, 0, "---", "---"},      {qint64(5) << 40, qint64(1) << 43, "8796093022208", "62%"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(SizeText(c.length), c.size) << c.received << "/" << c.length;
+        EXPECT_EQ(PercentText(c.received, c.length), c.percent) << c.received << "/" << c.length;
+    }
+    EXPECT_EQ(KiloBytesText(1023), "0 KB");
+    EXPECT_EQ(KiloBytesText(5119), "4 KB");
+    EXPECT_EQ(FileNameExtension("/x/Saved/pic[0].jpeg"), ".jpeg");
+    EXPECT_EQ(FileNameExtension("/x.d/readme"), "");
 }
 
 TEST(PageLock, OneHolderAndAStopEndsTheWait)

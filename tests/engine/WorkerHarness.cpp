@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -61,7 +62,7 @@ void TRecordingViews::AddItemRow(TTaskItem *item, const TFileRow &row)
 {
     Rows.push_back(item);
     RowCells.push_back(row);
-    Record(QStringLiteral("add %1 %2").arg(row.URL, row.Depth));
+    Record(QStringLiteral("add %1 %2").arg(row.URL).arg(row.Depth));
 }
 
 void TRecordingViews::RemoveItemRow(TTaskItem *item)
@@ -74,23 +75,25 @@ void TRecordingViews::RemoveItemRow(TTaskItem *item)
     Record(QStringLiteral("remove %1").arg(item->URL().URI()));
 }
 
-void TRecordingViews::SetRowStateImage(TTaskItem *item, int image)
+void TRecordingViews::SetRowRunning(TTaskItem *item, bool running)
 {
-    Record(QStringLiteral("image %1 %2").arg(item->URL().URI()).arg(image));
+    Record(QStringLiteral("image %1 %2").arg(item->URL().URI()).arg(running ? 1 : 0));
 }
 
-void TRecordingViews::UpdateProgressRow(TTaskItem *item, const QString &size, const QString &completed)
+void TRecordingViews::UpdateProgressRow(TTaskItem *item, qint64 received, qint64 length)
 {
-    Record(QStringLiteral("progress %1 %2 %3").arg(item->URL().URI(), size, completed));
+    Record(QStringLiteral("progress %1 %2 %3").arg(item->URL().URI(), SizeText(length), PercentText(received, length)));
 }
 
 void TRecordingViews::AddPictureRow(const TPictureRow &row)
 {
-    Record(QStringLiteral("picture %1 %2 %3").arg(row.Caption, row.Extension, row.Size));
+    const QString name = QFileInfo(row.FileName).fileName();
+    Record(QStringLiteral("picture %1 %2 %3").arg(name, FileNameExtension(name), KiloBytesText(row.Size)));
 }
 
-void TRecordingViews::AppendLogLine(const QString &line)
+void TRecordingViews::AppendLogLine(const QString &line, TLogKind kind)
 {
+    LogKinds.push_back(kind);
     static const QRegularExpression stamp(QStringLiteral("^\\[[^\\]]*\\] - "));
     QString message = line;
     message.remove(stamp);

@@ -31,12 +31,14 @@ public:
 
     void AddItemRow(TTaskItem *item, const TFileRow &row) override;
     void RemoveItemRow(TTaskItem *item) override;
-    void SetRowStateImage(TTaskItem *item, int image) override;
-    void UpdateProgressRow(TTaskItem *item, const QString &size, const QString &completed) override;
+    void SetRowRunning(TTaskItem *item, bool running) override;
+    void UpdateProgressRow(TTaskItem *item, qint64 received, qint64 length) override;
     void AddPictureRow(const TPictureRow &row) override;
-    void AppendLogLine(const QString &line) override;
+    void AppendLogLine(const QString &line, TLogKind kind) override;
 
     std::vector<QString> Events;
+    // The kind of each log line, in order.
+    std::vector<TLogKind> LogKinds;
     QStringList LogMessages() const;
     QStringList EventsStartingWith(const QString &prefix) const;
     // Items with a row in the files view, in row order.

@@ -1,0 +1,269 @@
+#include "session/DownloadSession.h"
+
+#include "engine/DateTime.h"
+#include "engine/Errors.h"
+#include "engine/Task.h"
+#include "engine/TaskList.h"
+#include "engine/TaskThread.h"
+#include "images/ImageLibrarySession.h"
+#include "settings/Schedule.h"
+
+#include <QTimer>
+
+namespace {
+
+bool AllItemsDone(const TTask &task)
+{
+    const int count = task.Items().Count();
+    return count != 0 && task.DoneCount() == count;
+}
+
+QString ErrorText(const std::exception &error)
+{
+    const auto *own = dynamic_cast<const EZavelonError *>(&error);
+    return own ? own->message() : QString::fromLocal8Bit(error.what());
+}
+
+} // namespace
+
+TDownloadSession::TDownloadSession(const QString &libraryFileName, QObject *parent)
+    : QObject(parent)
+    , m_library(std::make_unique<TImageLibrarySession>(libraryFileName))
+    , m_tasks(std::make_unique<TTaskList>())
+{
+    TTaskThread::SetPictureSavedHook(m_library->PictureSavedHook());
+}
+
+TDownloadSession::~TDownloadSession()
+{
+    try {
+        ShutDown();
+    } catch (const std::exception &) {
+        // Whoever needed to hear of a failure called ShutDown() itself.
+    }
+}
+
+TImageLibrary &TDownloadSession::ImageLibrary()
+{
+    return m_library->ImageLibrary();
+}
+
+QString TDownloadSession::LibraryStartupError() const
+{
+    return m_library->StartupError();
+}
+
+void TDownloadSession::SetViews(TFilesView *files, TLogView *log, TPicturesView *pictures)
+{
+    m_filesView = files;
+    m_logView = log;
+    m_picturesView = pictures;
+}
+
+TTask *TDownloadSession::LoadedTask(const QString &path) const
+{
+    if (!m_loadedPaths.contains(path, Qt::CaseInsensitive))
+        return nullptr;
+    const int index = m_tasks->IndexOfFileName(path);
+    if (index >= 0)
+        return m_tasks->Get(index);
+    // Listed under another spelling of the same path.
+    for (int i = 0; i < m_tasks->Count(); ++i) {
+        TTask *task = m_tasks->Get(i);
+        if (task && task->FileName().compare(path, Qt::CaseInsensitive) == 0)
+            return task;
+    }
+    return nullptr;
+}
+
+TTask *TDownloadSession::OpenTask(const QString &path)
+{
+    if (TTask *loaded = LoadedTask(path))
+        return loaded;
+    auto task = std::make_unique<TTask>();
+    task->LoadFromFile(path);
+    return AddTask(std::move(task));
+}
+
+TTask *TDownloadSession::AddTask(std::unique_ptr<TTask> task)
+{
+    task->SetFilesView(m_filesView);
+    task->SetLogView(m_logView);
+    task->SetPicturesView(m_picturesView);
+    task->SetOnFinished([this](TTask *ended) { TaskEnded(ended); });
+    TTask *added = task.release();
+    m_tasks->Add(added);
+    m_loadedPaths.append(added->FileName());
+    return added;
+}
+
+// ---- Run control ------------------------------------------------------------
+
+TDownloadSession::TStartResult TDownloadSession::RunByUser(TTask *task)
+{
+    if (RunningCount() >= kUserRunLimit)
+        return TStartResult::TooManyRunning;
+    if (!task->Stopped())
+        return TStartResult::AlreadyRunning;
+    if (AllItemsDone(*task))
+        return TStartResult::AllDone;
+    m_tasks->HideAll();
+    task->SetShown(true);
+    task->Run();
+    Started(task);
+    return TStartResult::Started;
+}
+
+void TDownloadSession::RunTask(TTask *task)
+{
+    task->Run();
+    Started(task);
+}
+
+void TDownloadSession::RunScheduled(TTask *task)
+{
+    if (AllItemsDone(*task)) {
+        task->Items().Clear();
+        task->SetDoneCount(0);
+    }
+    RunTask(task);
+}
+
+void TDownloadSession::Started(TTask *task)
+{
+    // A run may end within Run() (nothing left to fetch); its end has been
+    // told already then.
+    if (!task->Stopped())
+        emit TaskStateChanged(task);
+}
+
+void TDownloadSession::StopTask(TTask *task)
+{
+    const bool wasRunning = !task->Stopped();
+    task->Stop();
+    if (wasRunning)
+        emit TaskStateChanged(task);
+    task->SaveToFile(task->FileName());
+}
+
+void TDownloadSession::RestartTask(TTask *task)
+{
+    const bool wasRunning = !task->Stopped();
+    task->Stop();
+    if (wasRunning)
+        emit TaskStateChanged(task);
+    task->Items().Clear();
+    task->SetDoneCount(0);
+    task->SetShown(true);
+    task->Run();
+    Started(task);
+}
+
+void TDownloadSession::StopAll()
+{
+    QString firstFailure;
+    for (int index = m_tasks->Count() - 1; index >= 0; --index) {
+        TTask *task = m_tasks->Get(index);
+        if (!task || task->Stopped())
+            continue;
+        try {
+            StopTask(task);
+        } catch (const std::exception &error) {
+            if (firstFailure.isEmpty())
+                firstFailure = ErrorText(error);
+        }
+    }
+    if (!firstFailure.isEmpty())
+        throw EZavelonError(firstFailure);
+}
+
+int TDownloadSession::RunningCount() const
+{
+    return m_tasks->RunningCount();
+}
+
+void TDownloadSession::TaskEnded(TTask *task)
+{
+    emit TaskStateChanged(task);
+    try {
+        task->SaveToFile(task->FileName());
+    } catch (const std::exception &error) {
+        emit Error(ErrorText(error));
+    }
+    emit TaskFinished(task);
+    if (m_shutDownWanted && RunningCount() == 0 && m_shutDownWanted())
+        emit ShutDownOffered();
+}
+
+// ---- The main timer ---------------------------------------------------------
+
+void TDownloadSession::StartMainTimer()
+{
+    if (!m_mainTimer) {
+        m_mainTimer = new QTimer(this);
+        m_mainTimer->setInterval(kMainTimerMs);
+        connect(m_mainTimer, &QTimer::timeout, this, [this] { Tick(NowDays()); });
+    }
+    m_mainTimer->start();
+}
+
+void TDownloadSession::Tick(double now)
+{
+    emit Ticked();
+    StartDueTasks(now);
+}
+
+void TDownloadSession::StartDueTasks(double now)
+{
+    // Tasks that a listener opens while this walk starts others are looked
+    // at from the next tick.
+    const int count = m_tasks->Count();
+    for (int index = 0; index < count; ++index) {
+        TTask *task = m_tasks->Get(index);
+        if (!task || !task->Stopped() || task->Options().Scheme.SchemeType == TRegScheme::stNone)
+            continue;
+        const std::optional<std::int64_t> slot = DueSlot(task->Options().Scheme, now);
+        // A due day is due all day long: without this memory a daily task
+        // would start again at every tick after its run ended.
+        if (!slot || m_startedSlots.value(task, -1) == *slot)
+            continue;
+        m_startedSlots.insert(task, *slot);
+        RunScheduled(task);
+    }
+}
+
+// ---- The end ------------------------------------------------------------------
+
+void TDownloadSession::ShutDown(TPendingPictures pending)
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    if (m_mainTimer)
+        m_mainTimer->stop();
+    QString firstFailure;
+    try {
+        StopAll();
+    } catch (const std::exception &error) {
+        firstFailure = ErrorText(error);
+    }
+    // No worker adds pictures any more; then the adding threads either
+    // finish what they measure or are ended, before the library is written.
+    TTaskThread::SetPictureSavedHook(nullptr);
+    if (pending == TPendingPictures::Wait) {
+        TAddImageThreadList &adding = m_library->AddImageThreads();
+        for (int i = 0; i < adding.Count(); ++i)
+            adding.Items(i)->WaitFor();
+    }
+    try {
+        m_library->ShutDown();
+    } catch (const std::exception &error) {
+        if (firstFailure.isEmpty())
+            firstFailure = ErrorText(error);
+    }
+    // Stopped workers unwind within moments; let them finish before the
+    // process tears down what they still hold.
+    TTaskThread::WaitForAll(5000);
+    if (!firstFailure.isEmpty())
+        throw EZavelonError(firstFailure);
+}

@@ -1,0 +1,167 @@
+#pragma once
+
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QTimer;
+class TFilesView;
+class TImageLibrary;
+class TImageLibrarySession;
+class TLogView;
+class TPicturesView;
+class TTask;
+class TTaskList;
+
+// The downloading side of a program, shared by the desktop program and the
+// command line so that neither keeps its own copy of the rules: the tasks it
+// has opened (`TaskList` with `LoadedTaskPaths`), the image library with its
+// adding threads and the hook that routes every saved picture to it, the
+// limit of tasks a user may run at once, the end of a run (project file
+// written, listeners told, the shut-down offer), the engine side of the
+// 300 ms main timer (report refresh, then due schedules start their tasks),
+// and the end of the program.
+//
+// Main thread only. A window or the command line listens to the signals and
+// shows what they mean; the session never shows anything itself.
+//
+// One session per process at a time: the engine's picture hook is
+// process-wide. The session sets it when made and clears it in ShutDown().
+class TDownloadSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Tasks a user may have running at once; a further start by the user is
+    // refused. Schedules and restarts are not held to it.
+    static constexpr int kUserRunLimit = 3;
+    static constexpr int kMainTimerMs = 300;
+
+    // Loads the library file when it exists (see LibraryStartupError) and
+    // routes every picture a worker saves to the library.
+    explicit TDownloadSession(const QString &libraryFileName, QObject *parent = nullptr);
+    // Shuts the session down when ShutDown() was not called, without
+    // raising.
+    ~TDownloadSession() override;
+
+    // ---- The image library ------------------------------------------------
+
+    TImageLibrarySession &Library() { return *m_library; }
+    TImageLibrary &ImageLibrary();
+    // The error of reading an existing library file at start, else empty;
+    // such a file is left as it is at the end.
+    QString LibraryStartupError() const;
+
+    // ---- Tasks ----------------------------------------------------------
+
+    // The views every task the session opens refers to. Tasks opened before
+    // keep theirs.
+    void SetViews(TFilesView *files, TLogView *log, TPicturesView *pictures);
+
+    TTaskList &TaskList() { return *m_tasks; }
+    // Project files whose task is in TaskList.
+    const QStringList &LoadedTaskPaths() const { return m_loadedPaths; }
+    // The task of a project file once it was opened, else null. Paths are
+    // compared without regard to letter case.
+    TTask *LoadedTask(const QString &path) const;
+    // The task of a project file: the loaded one, or the file is read into a
+    // new task that joins TaskList for good, with the views and the end
+    // handling of this session. Raises EZavelonError naming the file when
+    // it cannot be read.
+    TTask *OpenTask(const QString &path);
+    // Lists a task read elsewhere under its FileName, as OpenTask does.
+    TTask *AddTask(std::unique_ptr<TTask> task);
+
+    // ---- Run control ----------------------------------------------------
+
+    enum class TStartResult {
+        Started,
+        TooManyRunning, // kUserRunLimit tasks run already
+        AlreadyRunning,
+        AllDone,        // every item is done: only a restart runs it again
+    };
+    // A user's start: refused while kUserRunLimit or more tasks run, or when
+    // the task runs or has nothing left to do; otherwise every task is
+    // hidden, this one shown and run.
+    TStartResult RunByUser(TTask *task);
+    // A start no limit holds, for a stopped task (a headless run): Run as it
+    // is. A task whose items are all done ends its run at once.
+    void RunTask(TTask *task);
+    // A start by schedule: a task whose items are all done starts over, so
+    // that a daily task looks at its site again every day.
+    void RunScheduled(TTask *task);
+    // Stops the task and writes its project file. Raises EZavelonError when
+    // the file cannot be written; the task is stopped all the same.
+    void StopTask(TTask *task);
+    // Stops the task, forgets its items and runs it from its start URL
+    // again, shown. The project file is written when that run ends or stops.
+    void RestartTask(TTask *task);
+    // Stops every running task, the last opened first, and writes each one's
+    // project file. Raises the first write failure once all are stopped.
+    void StopAll();
+    // Tasks of TaskList that run.
+    int RunningCount() const;
+
+    // ---- The main timer -------------------------------------------------
+
+    // Starts the 300 ms timer that calls Tick (the desktop program).
+    void StartMainTimer();
+    // One tick at `now` (local, days since 1899-12-30): Ticked() first (the
+    // report), then every stopped task of TaskList whose schedule is due
+    // for a slot it has not been started for yet starts (RunScheduled).
+    void Tick(double now);
+
+    // ---- The end --------------------------------------------------------
+
+    // Whether the user wants the computer shut down when the last running
+    // task has ended by itself (the default options' AutoShutDown, read at
+    // that moment).
+    void SetShutDownWanted(std::function<bool()> wanted) { m_shutDownWanted = std::move(wanted); }
+
+    enum class TPendingPictures {
+        Wait, // every saved picture is recorded before the library is written
+        Drop, // pictures still being measured are not recorded
+    };
+    // Ends the session: every task stopped and written (StopAll), no further
+    // picture recorded, the adding threads ended (or waited for), the
+    // library written. Every step runs; the first failure is raised at the
+    // end. Later calls do nothing.
+    void ShutDown(TPendingPictures pending = TPendingPictures::Drop);
+
+signals:
+    // A task started or stopped, by any path.
+    void TaskStateChanged(TTask *task);
+    // A run ended by itself; the project file has been written (or Error
+    // told why not).
+    void TaskFinished(TTask *task);
+    // The last running task ended by itself while the user wants the
+    // computer shut down then.
+    void ShutDownOffered();
+    // Each main-timer tick, before due schedules start.
+    void Ticked();
+    // Something the user must hear of that no call returned: a project file
+    // that could not be written at the end of a run.
+    void Error(const QString &text);
+
+private:
+    void TaskEnded(TTask *task);
+    void StartDueTasks(double now);
+    void Started(TTask *task);
+
+    std::unique_ptr<TImageLibrarySession> m_library;
+    std::unique_ptr<TTaskList> m_tasks;
+    QStringList m_loadedPaths;
+    TFilesView *m_filesView = nullptr;
+    TLogView *m_logView = nullptr;
+    TPicturesView *m_picturesView = nullptr;
+    QTimer *m_mainTimer = nullptr;
+    // The schedule slot each task was last started for.
+    QHash<const TTask *, std::int64_t> m_startedSlots;
+    std::function<bool()> m_shutDownWanted;
+    bool m_shutDown = false;
+};
