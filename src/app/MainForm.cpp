@@ -88,6 +88,13 @@ void TMainForm::CreateComponents()
     m_filesPanel = new TFilesPanel(m_rightSplitter);
     m_picturesPanel = new TPicturesPanel(m_rightSplitter);
     m_picturesPanel->FillToolBar([this](QToolBar *bar) { Commands->Populate(bar, QStringLiteral("ImageToolBar")); });
+    m_picturesPanel->BindActions({Action(TCommandId::ImagesCopyTo), Action(TCommandId::ImagesMoveTo),
+                                  Action(TCommandId::ImagesDelete), Action(TCommandId::ImagesDeleteAll),
+                                  Action(TCommandId::ImagesDeleteBy), Action(TCommandId::ImagesSetWallpaper),
+                                  Action(TCommandId::ImagesOpenFolder), Action(TCommandId::ImagesFit),
+                                  Action(TCommandId::ImagesUnsort), Action(TCommandId::ImagesSortByName),
+                                  Action(TCommandId::ImagesSortByType), Action(TCommandId::ImagesSortBySize),
+                                  Action(TCommandId::ImagesBuildIn)});
 
     m_mainSplitter->setStretchFactor(0, 2);
     m_mainSplitter->setStretchFactor(1, 3);
@@ -233,6 +240,7 @@ void TMainForm::StartSession()
     // is at the end instead of being replaced by this run's records.
     Session = std::make_unique<TDownloadSession>(ImageLibraryFileName(ProgramHome()));
     Session->SetViews(m_filesPanel->View(), m_statePanel->LogView(), m_picturesPanel->View());
+    m_picturesPanel->SetLibrary(&Session->ImageLibrary());
     if (!Session->LibraryStartupError().isEmpty())
         ShowErrorMessage(this, Session->LibraryStartupError());
 }

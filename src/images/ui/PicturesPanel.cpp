@@ -55,3 +55,25 @@ void TPicturesPanel::FillToolBar(const std::function<void(QToolBar *)> &fill)
 {
     fill(m_toolBar);
 }
+
+void TPicturesPanel::BindActions(const TPicturesActions &actions)
+{
+    m_actions = actions;
+}
+
+void TPicturesPanel::SetLibrary(TImageLibrary *library)
+{
+    m_library = library;
+}
+
+void TPicturesPanel::ShowFolder(const QString &folder)
+{
+    // Listing the folder's pictures comes with the pictures list.
+    m_folder = folder;
+}
+
+void TPicturesPanel::ClearFolder()
+{
+    m_folder.clear();
+    m_model->Clear();
+}
