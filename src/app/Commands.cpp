@@ -57,18 +57,18 @@ const std::vector<TCommandSpec> &CommandTable()
 const std::vector<TCommandLayout> &CommandLayouts()
 {
     static const std::vector<TCommandLayout> layouts = {
-        {"TasksMenu", "Tasks",
+        {"TasksMenu", "&Tasks",
          "TasksNewAction TasksNewFolderAction | TasksDeleteAction TasksPropAction | TasksRunAction TasksStopAction"
          " | TasksCollectAction TasksSaveURLAction TasksLibraryAction | TasksRestartAction TasksStopAllAction"
          " | TasksRefreshAction | TasksExitAction"},
-        {"ImagesMenu", "Images",
+        {"ImagesMenu", "&Images",
          "ImagesCopyToAction ImagesMoveToAction | ImagesDeleteAction ImagesDeleteAllAction ImagesDeleteByAction"
          " | ImagesSetWallpaperAction ImagesOpenFolderAction | ImagesFitAction"
          " | ImagesUnsortAction ImagesSortByNameAction ImagesSortByTypeAction ImagesSortBySizeAction"
          " | ImagesBuildInAction"},
-        {"ViewMenu", "View",
+        {"ViewMenu", "&View",
          "ViewShowHideStdBarAction ViewShowHideStateAction | ViewShowAllFilesAction | ViewOptionAction"},
-        {"HelpMenu", "Help", "HelpTopicAction HelpTipAction | HelpAboutAction | HelpVisitAction"},
+        {"HelpMenu", "&Help", "HelpTopicAction HelpTipAction | HelpAboutAction | HelpVisitAction"},
         {"StandardToolBar", "Standard tool bar",
          "TasksNewAction TasksDeleteAction | TasksRunAction TasksStopAction | TasksCollectAction TasksLibraryAction"
          " | ImagesSetWallpaperAction ImagesOpenFolderAction ImagesFitAction | HelpTopicAction"},

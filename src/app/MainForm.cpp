@@ -3,12 +3,14 @@
 #include "app/AboutForm.h"
 #include "app/FilesPanel.h"
 #include "app/PowerOff.h"
+#include "app/RunControl.h"
 #include "app/RtfWriter.h"
 #include "app/SampleTasks.h"
 #include "app/ShowMinPromptForm.h"
 #include "app/ShutdownForm.h"
 #include "app/StatePanel.h"
 #include "app/Startup.h"
+#include "app/TaskTreeCommands.h"
 #include "app/TaskTreeModel.h"
 #include "app/TaskTreePanel.h"
 #include "app/TipForm.h"
@@ -115,6 +117,8 @@ void TMainForm::CreateComponents()
     connect(LoadTipTimer, &QTimer::timeout, this, &TMainForm::LoadTipTimerTimer);
     LoadTipTimer->start();
 
+    m_treeCommands = new TTaskTreeCommands(*this);
+    m_runControl = new TRunControl(*this, *m_treeCommands);
     ConnectActions();
 }
 
@@ -179,7 +183,6 @@ void TMainForm::ConnectActions()
         connect(Action(id), &QAction::triggered, this, handler);
     };
     on(TCommandId::TasksExit, &TMainForm::TasksExitActionExecute);
-    on(TCommandId::TasksStopAll, &TMainForm::TasksStopAllActionExecute);
     on(TCommandId::ShowMainForm, &TMainForm::ShowMainFormActionExecute);
     on(TCommandId::ViewShowHideStdBar, &TMainForm::ViewShowHideStdBarActionExecute);
     on(TCommandId::ViewShowHideState, &TMainForm::ViewShowHideStateActionExecute);
@@ -229,6 +232,7 @@ void TMainForm::FormCreate()
         }
         BuildTaskTree();
         ReportStartupStep(QStringLiteral("Task tree"));
+        m_treeCommands->UpdateCommandStates();
     } catch (const EZavelonError &error) {
         ShowErrorMessage(this, error.message());
     }
@@ -243,6 +247,20 @@ void TMainForm::StartSession()
     m_picturesPanel->SetLibrary(&Session->ImageLibrary());
     if (!Session->LibraryStartupError().isEmpty())
         ShowErrorMessage(this, Session->LibraryStartupError());
+    ConnectSession();
+}
+
+void TMainForm::ConnectSession()
+{
+    TDownloadSession *session = Session.get();
+    connect(session, &TDownloadSession::Ticked, m_runControl, &TRunControl::RefreshReport);
+    connect(session, &TDownloadSession::TaskFinished, m_runControl, &TRunControl::TaskFinished);
+    connect(session, &TDownloadSession::TaskStateChanged, m_runControl, &TRunControl::TaskStateChanged);
+    connect(session, &TDownloadSession::ShutDownOffered, this, &TMainForm::OfferShutdown);
+    connect(session, &TDownloadSession::Error, this, [this](const QString &text) { ShowErrorMessage(this, text); });
+    // The default options' choice, read when the last task ends.
+    session->SetShutDownWanted([this] { return Settings && Settings->Options.AutoShutDown; });
+    session->StartMainTimer();
 }
 
 void TMainForm::ApplySettings()
@@ -376,7 +394,9 @@ void TMainForm::HideIntoTray()
 
 bool TMainForm::FormClose()
 {
-    ExecuteAction(Action(TCommandId::TasksStopAll));
+    // Every running task stops and is written, whatever the command's state
+    // says: a task started behind the window's back must not be cut off.
+    m_runControl->TasksStopAllActionExecute();
     emit ShutdownStep(QStringLiteral("Stop all"));
     try {
         if (Settings->Options.AutoSaveLog) {
@@ -454,9 +474,10 @@ void TMainForm::EndSession()
         emit ShutdownStep(QStringLiteral("Add threads ended"));
         if (Session->Library().SavesOnShutDown())
             emit ShutdownStep(QStringLiteral("Library saved"));
-    } catch (const EZavelonError &error) {
+    } catch (const std::exception &error) {
         emit ShutdownStep(QStringLiteral("Add threads ended"));
-        ShowErrorMessage(this, error.message());
+        const auto *own = dynamic_cast<const EZavelonError *>(&error);
+        ShowErrorMessage(this, own ? own->message() : QString::fromLocal8Bit(error.what()));
     }
     Session.reset();
 }
@@ -498,45 +519,6 @@ void TMainForm::HideWaitMessage()
 {
     if (WaitForm)
         WaitForm->hide();
-}
-
-// ---------------------------------------------------------------------------
-// Stop all and the tree icons
-
-void TMainForm::TasksStopAllActionExecute()
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ShowWaitMessage(QStringLiteral("Terminate thread"));
-    m_filesPanel->ShowAllWaiting();
-    // The cursor and the wait window come back also when a stop fails.
-    struct TRestore {
-        TMainForm *Form;
-        ~TRestore()
-        {
-            QApplication::restoreOverrideCursor();
-            Form->HideWaitMessage();
-        }
-    } restore{this};
-    try {
-        Session->StopAll();
-    } catch (const EZavelonError &error) {
-        ShowErrorMessage(this, error.message());
-    }
-    UpdateTreeIcons();
-}
-
-void TMainForm::UpdateTreeIcons()
-{
-    TTaskTreeModel &model = m_treePanel->Model();
-    model.ForEachNode(QModelIndex(), [&](const QModelIndex &node) {
-        if (!TTaskTreeModel::IsTaskNode(node))
-            return;
-        const TTask *task = Session->LoadedTask(TTaskTreeModel::NodePath(node));
-        if (!task)
-            return;
-        const int icon = task->Stopped() ? TTaskTreeModel::niStoppedTask : TTaskTreeModel::niRunningTask;
-        model.SetNodeIcon(node, icon, icon);
-    });
 }
 
 // ---------------------------------------------------------------------------

@@ -17,7 +17,9 @@ class TDownloadSession;
 class TFilesPanel;
 class TPicturesPanel;
 class TRegSettings;
+class TRunControl;
 class TStatePanel;
+class TTaskTreeCommands;
 class TTaskTreePanel;
 
 // The main window: a frame of panels (the task tree with the log and report
@@ -53,6 +55,8 @@ public:
     TStatePanel *StatePanel() const { return m_statePanel; }
     TFilesPanel *FilesPanel() const { return m_filesPanel; }
     TPicturesPanel *PicturesPanel() const { return m_picturesPanel; }
+    TTaskTreeCommands *TreeCommands() const { return m_treeCommands; }
+    TRunControl *RunControl() const { return m_runControl; }
 
     // Life cycle.
     void FormCreate();
@@ -64,7 +68,6 @@ public:
 
     // Command handlers of the frame.
     void TasksExitActionExecute();
-    void TasksStopAllActionExecute();
     void WinTaskbarClick();
     void ShowMainFormActionExecute();
     void ViewShowHideStdBarActionExecute();
@@ -78,11 +81,11 @@ public:
     // Offers the shut-down countdown; on OK the computer is shut down.
     void OfferShutdown();
 
-    // The tree read anew from the project folder (the first start writes the
-    // sample tasks first), then the icons of the tasks loaded so far.
+    // The tree read anew from the project folder. Raises EZavelonError
+    // naming a project file that cannot be read; the nodes made so far stay.
     void BuildTaskTree();
+    // The sample tasks of the first start, written into the project folder.
     void CreateSampleTasks();
-    void UpdateTreeIcons();
 
     // The log's whole text written as an RTF file in the log folder.
     QString SaveLogFile();
@@ -104,6 +107,7 @@ private:
     void CreateStatusBar();
     void CreateTray();
     void ConnectActions();
+    void ConnectSession();
 
     void StartSession();
     void ApplySettings();
@@ -125,6 +129,8 @@ private:
     TStatePanel *m_statePanel = nullptr;
     TFilesPanel *m_filesPanel = nullptr;
     TPicturesPanel *m_picturesPanel = nullptr;
+    TTaskTreeCommands *m_treeCommands = nullptr;
+    TRunControl *m_runControl = nullptr;
     QLabel *m_hintPanel = nullptr; // status panel 1
     QMenu *m_tasksPopupMenu = nullptr;
     QMenu *m_imagesPopupMenu = nullptr;

@@ -80,9 +80,26 @@ TTask *TDownloadSession::OpenTask(const QString &path)
 {
     if (TTask *loaded = LoadedTask(path))
         return loaded;
+    if (TTask *copied = m_copiedPaths.value(path.toLower()))
+        return copied;
     auto task = std::make_unique<TTask>();
     task->LoadFromFile(path);
+    const int known = task->ID().isEmpty() ? -1 : m_tasks->IndexOfID(task->ID());
+    if (known >= 0) {
+        TTask *shared = m_tasks->Get(known);
+        m_copiedPaths.insert(path.toLower(), shared);
+        return shared;
+    }
     return AddTask(std::move(task));
+}
+
+void TDownloadSession::ForgetTaskPath(const QString &path)
+{
+    for (qsizetype i = m_loadedPaths.size() - 1; i >= 0; --i) {
+        if (m_loadedPaths[i].compare(path, Qt::CaseInsensitive) == 0)
+            m_loadedPaths.removeAt(i);
+    }
+    m_copiedPaths.remove(path.toLower());
 }
 
 TTask *TDownloadSession::AddTask(std::unique_ptr<TTask> task)

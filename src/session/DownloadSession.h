@@ -71,9 +71,13 @@ public:
     TTask *LoadedTask(const QString &path) const;
     // The task of a project file: the loaded one, or the file is read into a
     // new task that joins TaskList for good, with the views and the end
-    // handling of this session. Raises EZavelonError naming the file when
-    // it cannot be read.
+    // handling of this session. A file whose ID belongs to a loaded task (a
+    // copied project file) gives that task: one task, one run. Raises
+    // EZavelonError naming the file when it cannot be read.
     TTask *OpenTask(const QString &path);
+    // The path no longer names its task (its file was deleted); the task
+    // stays in TaskList.
+    void ForgetTaskPath(const QString &path);
     // Lists a task read elsewhere under its FileName, as OpenTask does.
     TTask *AddTask(std::unique_ptr<TTask> task);
 
@@ -156,6 +160,8 @@ private:
     std::unique_ptr<TImageLibrarySession> m_library;
     std::unique_ptr<TTaskList> m_tasks;
     QStringList m_loadedPaths;
+    // Project files that hold the ID of a task loaded from another file.
+    QHash<QString, TTask *> m_copiedPaths;
     TFilesView *m_filesView = nullptr;
     TLogView *m_logView = nullptr;
     TPicturesView *m_picturesView = nullptr;
