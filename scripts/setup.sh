@@ -11,6 +11,8 @@ packages=(
   libmagick++-dev imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xauth
+  desktop-file-utils appstream
+  dpkg-dev file
 )
 
 missing=()

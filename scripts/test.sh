@@ -13,3 +13,6 @@ cmake --build build -j "$jobs"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZAVELON_TSAN=ON
 cmake --build build-tsan -j "$jobs" --target engine_tests images_tests
 (cd build-tsan && ctest -j "$jobs" --output-on-failure -R '^(engine|images)\.')
+
+# The Debian package, from the build tree above; package.sh checks its contents.
+bash scripts/package.sh

@@ -27,9 +27,12 @@ namespace {
 QLabel *LinkLabel(const QString &text, QWidget *parent)
 {
     auto *label = new QLabel(text, parent);
-    QPalette navy = label->palette();
-    navy.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
-    label->setPalette(navy);
+    // Navy on a light window; navy would vanish on a dark palette's window,
+    // so there the palette's own link colour serves.
+    QPalette palette = label->palette();
+    const bool dark = palette.color(QPalette::Window).lightness() < 128;
+    palette.setColor(QPalette::WindowText, dark ? palette.color(QPalette::Link) : QColor(0x00, 0x00, 0x80));
+    label->setPalette(palette);
     label->setCursor(Qt::PointingHandCursor);
     QFont small = label->font();
     small.setPointSizeF(small.pointSizeF() * 0.9);
@@ -74,7 +77,7 @@ TAboutForm::TAboutForm(QWidget *parent)
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image"));
     picture->setFixedSize(400, 300);
-    picture->setPixmap(QPixmap(QStringLiteral(":/pictures/about.svg")).scaled(400, 300));
+    picture->setPixmap(ResourcePixmap(QStringLiteral(":/pictures/about.svg"), QSize(400, 300)));
 
     auto *line = new QLabel(QStringLiteral("For newly one, please visit our web site"), this);
     QFont small = line->font();

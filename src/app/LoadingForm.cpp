@@ -20,7 +20,7 @@ TLoadingForm::TLoadingForm(QWidget *parent)
     m_picture = new QLabel(this);
     m_picture->setObjectName(QStringLiteral("Image"));
     m_picture->setFixedSize(400, 300);
-    m_picture->setPixmap(QPixmap(QStringLiteral(":/pictures/splash.svg")).scaled(400, 300));
+    m_picture->setPixmap(ResourcePixmap(QStringLiteral(":/pictures/splash.svg"), QSize(400, 300)));
     layout->addWidget(m_picture);
     setFixedSize(400, 300);
     CenterOnScreen(this);

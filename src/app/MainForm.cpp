@@ -55,7 +55,7 @@ TMainForm::TMainForm(QWidget *parent)
 {
     InitAppResources();
     setObjectName(QStringLiteral("MainForm"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/zavelon.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/zavelon.svg")));
     TrayAvailable = QSystemTrayIcon::isSystemTrayAvailable();
     CreateComponents();
     FormCreate();

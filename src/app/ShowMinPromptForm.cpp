@@ -19,7 +19,7 @@ TShowMinPromptForm::TShowMinPromptForm(QWidget *parent)
     auto *picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("Image"));
     picture->setFrameShape(QFrame::Box);
-    picture->setPixmap(QPixmap(QStringLiteral(":/icons/zavelon.png")).scaled(48, 48, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    picture->setPixmap(ResourcePixmap(QStringLiteral(":/icons/zavelon.svg"), QSize(48, 48)));
     picture->setFixedSize(56, 56);
     picture->setAlignment(Qt::AlignCenter);
 

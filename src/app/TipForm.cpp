@@ -41,8 +41,11 @@ TTipForm::TTipForm(QWidget *parent)
     whitePanel->setObjectName(QStringLiteral("WhitePanel"));
     whitePanel->setFrameShape(QFrame::StyledPanel);
     whitePanel->setAutoFillBackground(true);
+    // The panel is white whatever the desktop's palette; its texts must then
+    // be black too, or a dark palette's light text vanishes on it.
     QPalette white = whitePanel->palette();
     white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
     whitePanel->setPalette(white);
 
     auto *band = new QLabel(whitePanel);
@@ -54,7 +57,7 @@ TTipForm::TTipForm(QWidget *parent)
     band->setFixedWidth(64);
     band->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     band->setContentsMargins(0, 12, 0, 0);
-    band->setPixmap(QPixmap(QStringLiteral(":/icons/tip.svg")).scaled(40, 40, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    band->setPixmap(ResourcePixmap(QStringLiteral(":/icons/tip.svg"), QSize(40, 40)));
 
     auto *heading = new QLabel(QStringLiteral("Did you know..."), whitePanel);
     QFont serif(QStringLiteral("serif"));

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -16,12 +17,31 @@ std::vector<CliCommand> &Registry()
     return commands;
 }
 
+// The commands in the order of their words: registration follows the order
+// in which the linker happened to place the files, which means nothing.
+std::vector<const CliCommand *> SortedCommands()
+{
+    std::vector<const CliCommand *> commands;
+    for (const CliCommand &command : RegisteredCommands())
+        commands.push_back(&command);
+    std::sort(commands.begin(), commands.end(),
+              [](const CliCommand *a, const CliCommand *b) { return a->words < b->words; });
+    return commands;
+}
+
 QByteArray UsageText()
 {
     QByteArray text = "usage: zavelon-cli [--home DIR] COMMAND [ARGS]\n";
-    for (const CliCommand &command : RegisteredCommands())
-        text += "  zavelon-cli " + command.usage.toUtf8() + '\n';
+    for (const CliCommand *command : SortedCommands())
+        text += "  zavelon-cli " + command->usage.toUtf8() + '\n';
+    text += "  zavelon-cli COMMAND --help\n"
+            "  zavelon-cli --help | --version\n";
     return text;
+}
+
+QByteArray CommandUsageText(const CliCommand &command)
+{
+    return "usage: zavelon-cli [--home DIR] " + command.usage.toUtf8() + '\n';
 }
 
 const CliCommand *FindCommand(const QStringList &args, qsizetype &consumed)
@@ -34,6 +54,30 @@ const CliCommand *FindCommand(const QStringList &args, qsizetype &consumed)
     }
     consumed = best ? best->words.size() : 0;
     return best;
+}
+
+// The usage asked for by "--help" after command words: that command's usage,
+// or, for the first words of several commands ("task --help"), the usage of
+// each of them. Empty when the words name no command.
+QByteArray HelpFor(const QStringList &words)
+{
+    qsizetype consumed = 0;
+    if (const CliCommand *command = FindCommand(words, consumed))
+        return CommandUsageText(*command);
+    QByteArray text;
+    if (words.isEmpty())
+        return text;
+    for (const CliCommand *command : SortedCommands()) {
+        if (command->words.mid(0, words.size()) == words)
+            text += CommandUsageText(*command);
+    }
+    return text;
+}
+
+bool IsHelpSwitch(const QString &argument)
+{
+    return argument == QLatin1String("--help") || argument == QLatin1String("-h") ||
+           argument == QLatin1String("help");
 }
 
 } // namespace
@@ -104,6 +148,31 @@ int main(int argc, char *argv[])
                 throw UsageError("--home needs a folder");
             homeOverride = args[1];
             args.remove(0, 2);
+        }
+        // Help and version are answered before the home folder is looked
+        // for, so asking for them never creates one.
+        if (!args.isEmpty() && IsHelpSwitch(args.first())) {
+            // "help COMMAND" is the same as "COMMAND --help".
+            QStringList words = args.mid(1);
+            words.removeAll(QStringLiteral("--help"));
+            const QByteArray text = words.isEmpty() ? UsageText() : HelpFor(words);
+            if (text.isEmpty())
+                throw UsageError("unknown command: " + words.join(' ').toStdString());
+            PrintOut(text);
+            return kExitOk;
+        }
+        if (!args.isEmpty() && args.first() == QLatin1String("--version")) {
+            PrintOut("zavelon-cli " ZAVELON_VERSION "\n");
+            return kExitOk;
+        }
+        // "--help" anywhere after the command words, even where an option's
+        // value would stand, asks for that command's usage.
+        if (const qsizetype helpAt = args.indexOf(QStringLiteral("--help")); helpAt > 0) {
+            const QByteArray text = HelpFor(args.mid(0, helpAt));
+            if (!text.isEmpty()) {
+                PrintOut(text);
+                return kExitOk;
+            }
         }
         qsizetype consumed = 0;
         const CliCommand *command = FindCommand(args, consumed);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPalette>
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
@@ -47,6 +48,15 @@ THelpForm::THelpForm(QWidget *parent)
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(true);
+    // The pages are written, as web pages are, for dark text on a white page,
+    // and keep it under a dark desktop palette, where their own colours
+    // (headings, table heads) would vanish.
+    QPalette page = m_browser->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    page.setColor(QPalette::Link, QColor(0x00, 0x00, 0xee));
+    page.setColor(QPalette::LinkVisited, QColor(0x55, 0x1a, 0x8b));
+    m_browser->setPalette(page);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);

@@ -16,3 +16,8 @@ struct CliRun {
 // goes to its stdin, which is then closed.
 CliRun RunCli(const QString &home, const QStringList &args, const QByteArray &input = {},
               const QString &workingFolder = {});
+
+// Runs the real program with exactly `args` (no "--home"), its home folder
+// variables (ZAVELON_HOME, HOME, XDG_DATA_HOME) all pointing into `sandbox`,
+// so that a home it should not have made shows up there.
+CliRun RunCliInSandbox(const QString &sandbox, const QStringList &args);
