@@ -26,6 +26,7 @@
 #include "images/ImageLibrarySession.h"
 #include "images/ui/PicturesPanel.h"
 #include "session/DownloadSession.h"
+#include "session/DueRuns.h"
 #include "settings/RegSettings.h"
 #include "widgets/AppResources.h"
 #include "widgets/ErrorReport.h"
@@ -260,6 +261,7 @@ void TMainForm::ConnectSession()
     connect(session, &TDownloadSession::Error, this, [this](const QString &text) { ShowErrorMessage(this, text); });
     // The default options' choice, read when the last task ends.
     session->SetShutDownWanted([this] { return Settings && Settings->Options.AutoShutDown; });
+    session->SetDueRunsFile(DueRunsFileName(ProgramHome()));
     session->StartMainTimer();
 }
 
