@@ -421,14 +421,12 @@ void TMainForm::PlaceOnWholeScreen()
 void TMainForm::RestoreWindowPlacement()
 {
     const TRegWindow &window = Settings->Window;
-    if (window.State > TRegWindow::wsMaximized)
-        throw EZavelonError(QStringLiteral("Invalid window state %1").arg(window.State));
     setWindowState(Qt::WindowNoState);
     move(window.Left, window.Top);
     resize(window.Width, window.Height);
-    if (window.State == TRegWindow::wsMinimized)
+    if (window.KnownState() == TRegWindow::wsMinimized)
         setWindowState(Qt::WindowMinimized);
-    else if (window.State == TRegWindow::wsMaximized)
+    else if (window.KnownState() == TRegWindow::wsMaximized)
         setWindowState(Qt::WindowMaximized);
 }
 
