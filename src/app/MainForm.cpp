@@ -13,6 +13,7 @@
 #include "engine/TaskThread.h"
 #include "images/ImageLibrarySession.h"
 #include "settings/RegSettings.h"
+#include "settings/ui/OptionForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -300,6 +301,9 @@ void TMainForm::ConnectActions()
     on("HelpTipAction", &TMainForm::HelpTipActionExecute);
     on("HelpAboutAction", &TMainForm::HelpAboutActionExecute);
     on("HelpVisitAction", &TMainForm::HelpVisitActionExecute);
+    // The default options change in memory; the store gets them at exit.
+    connect(Action(QStringLiteral("ViewOptionAction")), &QAction::triggered, this,
+            [this] { OpenOptionForm(this, Settings->Options); });
 
     connect(TasksTreeView, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         // A right click selects the node under the mouse before the menu opens.
