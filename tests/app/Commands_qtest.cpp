@@ -4,13 +4,16 @@
 
 #include "app/Commands.h"
 #include "app/MainForm.h"
+#include "settings/RegSettings.h"
 
 #include <QAction>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -213,6 +216,23 @@ private slots:
         state->trigger();
         QVERIFY(!form->StatePanel->isHidden());
         QTRY_VERIFY(!splitter->handle(stateIndex)->isHidden());
+    }
+
+    void OptionsEditTheDefaultsInMemory()
+    {
+        const int before = form->Settings->Options.SeekDeep;
+        TModalHandler answer([](QWidget *modal) {
+            QCOMPARE(modal->windowTitle(), QStringLiteral("Default options"));
+            modal->findChild<QSlider *>(QStringLiteral("SeekDeepTrackBar"))->setValue(12);
+            QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("OkButton")), Qt::LeftButton);
+        });
+        form->Action(QStringLiteral("ViewOptionAction"))->trigger();
+        QVERIFY(answer.Fired());
+        QCOMPARE(form->Settings->Options.SeekDeep, 12);
+        // The store gets them at exit, not now.
+        TRegSettings stored(home->Path());
+        stored.Load();
+        QCOMPARE(stored.Options.SeekDeep, before);
     }
 
     void LayoutHoldsTheDescribedAreas()

@@ -38,6 +38,7 @@ TOptionListEditor::TOptionListEditor(TKind kind, const QString &caption, QWidget
     m_list->setObjectName(prefix + QStringLiteral("ListView"));
     m_list->setHorizontalHeaderLabels(columns);
     m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
     m_list->horizontalHeader()->setStretchLastSection(true);
     m_list->horizontalHeader()->setSectionsClickable(false);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -32,7 +32,7 @@ TSchemePage::TSchemePage(QWidget *parent)
     layout->addWidget(FieldCaption(QStringLiteral("Choose a &type :"), m_types, this), 0, 0);
     layout->addWidget(m_types, 0, 1);
     layout->addWidget(m_description, 1, 0, 1, 3);
-    layout->addWidget(m_change, 2, 2);
+    layout->addWidget(m_change, 2, 2, Qt::AlignRight);
     layout->setColumnStretch(2, 1);
 
     connect(m_types, &QComboBox::currentIndexChanged, this, &TSchemePage::TypeChanged);
