@@ -10,6 +10,7 @@
 #include "widgets/ErrorReport.h"
 #include "widgets/HtmlHelp.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QEvent>
@@ -24,7 +25,6 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStackedWidget>
-#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -208,9 +208,10 @@ void TTaskForm::SpecifiedChanged()
     m_name->setReadOnly(fromUrl);
     // A read-only name has the dialog's face colour, an editable one the
     // colour of a field.
-    QPalette palette = m_name->style()->standardPalette();
+    const QPalette standard = QApplication::palette(m_name);
+    QPalette palette = standard;
     if (fromUrl)
-        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        palette.setColor(QPalette::Base, standard.color(QPalette::Window));
     m_name->setPalette(palette);
     if (fromUrl)
         m_name->setText(NameFromUrl(m_url->text()));

@@ -186,6 +186,8 @@ private slots:
         Click(specified);
         QCOMPARE(url->text(), QStringLiteral("http://a.example/x"));
         QVERIFY(name->isReadOnly());
+        // Read-only in the dialog's face colour, editable in a field's.
+        QCOMPARE(name->palette().color(QPalette::Base), form->palette().color(QPalette::Window));
         QCOMPARE(name->text(), QStringLiteral("httpaexamplex"));
         url->setFocus();
         QTest::keyClick(url, Qt::Key_End);
@@ -195,6 +197,7 @@ private slots:
         // Cleared: editable again, the name stays.
         Click(specified);
         QVERIFY(!name->isReadOnly());
+        QCOMPARE(name->palette().color(QPalette::Base), url->palette().color(QPalette::Base));
         QCOMPARE(name->text(), QStringLiteral("httpaexamplexy"));
         QTest::keyClicks(url, QStringLiteral("z"));
         QCOMPARE(name->text(), QStringLiteral("httpaexamplexy"));
