@@ -124,7 +124,7 @@ int TCollectModel::columnCount(const QModelIndex &parent) const
 
 QVariant TCollectModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const TRow &row = m_rows[size_t(index.row())];
     switch (role) {
@@ -160,7 +160,7 @@ QVariant TCollectModel::data(const QModelIndex &index, int role) const
 bool TCollectModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (role != Qt::CheckStateRole || index.column() != ColName ||
-        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        !index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return false;
     SetChecked(index.row(), value.toInt() == Qt::Checked);
     return true;
@@ -168,7 +168,7 @@ bool TCollectModel::setData(const QModelIndex &index, const QVariant &value, int
 
 Qt::ItemFlags TCollectModel::flags(const QModelIndex &index) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == ColName)

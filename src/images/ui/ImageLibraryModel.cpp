@@ -131,7 +131,7 @@ int TImageLibraryModel::columnCount(const QModelIndex &parent) const
 
 QVariant TImageLibraryModel::data(const QModelIndex &index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() || !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const TRow &row = m_rows[size_t(index.row())];
     const TImageDetail &record = *row.Record;
