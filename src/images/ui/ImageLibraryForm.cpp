@@ -203,6 +203,7 @@ QStatusBar *TImageLibraryForm::MakeStatusBar()
     m_loadingPanel = new QLabel(bar);
     m_loadingPanel->setObjectName(QStringLiteral("LoadingPanel"));
     m_loadingPanel->setFixedWidth(5);
+    m_loadingPanel->hide();
     m_hintPanel = new QLabel(bar);
     m_hintPanel->setObjectName(QStringLiteral("HintPanel"));
     m_hintPanel->setMinimumWidth(50);
@@ -257,14 +258,17 @@ void TImageLibraryForm::LoadingBegins(int count)
     m_progressBar->setRange(0, count);
     m_loadingPanel->setFixedWidth(116);
     m_loadingPanel->setText(QStringLiteral("Loading"));
+    m_loadingPanel->show();
     bar->insertWidget(2, m_progressBar);
     m_model->Clear();
 }
 
 void TImageLibraryForm::LoadingEnds()
 {
-    // The panel keeps its text, hidden by its width.
+    // The panel keeps its text, out of sight (a narrow panel would still
+    // show a sliver of it).
     m_loadingPanel->setFixedWidth(5);
+    m_loadingPanel->hide();
     delete m_progressBar;
     m_progressBar = nullptr;
     m_loading = false;

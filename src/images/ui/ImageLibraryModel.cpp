@@ -24,7 +24,13 @@ QString NameOf(const QString &path)
 
 TImageLibraryModel::TImageLibraryModel(QObject *parent)
     : QAbstractTableModel(parent)
-    , m_iconSource([](const QString &path) { return QFileIconProvider().icon(QFileInfo(path)); })
+    , m_iconSource([](const QString &path) {
+        // A file that has gone has no icon of its own; a row without one
+        // would also make every row of the list shorter.
+        const QFileIconProvider provider;
+        const QIcon icon = provider.icon(QFileInfo(path));
+        return icon.isNull() ? provider.icon(QAbstractFileIconProvider::File) : icon;
+    })
 {
 }
 
