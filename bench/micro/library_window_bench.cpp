@@ -106,6 +106,7 @@ void BM_FillLibraryWindow100k(benchmark::State &state)
         });
         tick.start();
         loop.exec();
+        tick.stop();
         state.SetIterationTime(clock.nsecsElapsed() / 1e9);
         if (form->Model().Count() != kRecords)
             state.SkipWithError("the list is not full");

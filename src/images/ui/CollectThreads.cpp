@@ -28,7 +28,7 @@ void TProgressThread::Finish(const TGateJob &job, const TProgressSink &sink, con
     if (!ProgressStep(job, sink, 0))
         return;
     if (sink.Finished)
-        job.CallMainModal([finished = sink.Finished, problem] { finished(problem); });
+        job.CallMainInTurn([finished = sink.Finished, problem] { finished(problem); });
 }
 
 TLoadThread::TLoadThread(const TImageLibrary *library, const QStringList &paths, TProgressSink sink, TSizesSink sizes)
@@ -44,16 +44,17 @@ void TLoadThread::Start()
     m_thread.Start([library = m_library, paths = m_paths, sink = m_sink, sizes = m_sizes](const TGateJob &job) {
         std::vector<TPixelSize> batch;
         // The library answers a look-up at once; what costs is the trip to
-        // the main thread, made once per batch of rows.
+        // the main thread, made once per batch of rows, in the event loop's
+        // turn so that the window answers the user meanwhile.
         const auto handOver = [&](int lastRow) {
-            const bool told = job.CallMain([&] {
-                if (!batch.empty() && sizes)
-                    sizes(batch);
-                if (sink.Progress)
-                    sink.Progress(lastRow);
+            auto found = std::make_shared<std::vector<TPixelSize>>(std::move(batch));
+            batch = {};
+            return job.CallMainInTurn([sizes, progress = sink.Progress, found, lastRow] {
+                if (!found->empty() && sizes)
+                    sizes(*found);
+                if (progress)
+                    progress(lastRow);
             });
-            batch.clear();
-            return told;
         };
         for (int row = 0; library && row < paths.size(); ++row) {
             if (job.Stopped())
@@ -92,7 +93,7 @@ void TCopyThread::Start()
             if (job.Stopped())
                 return;
             const QString wanted = dest + QFileInfo(item.Path).fileName();
-            const bool answered = job.CallMainModal([state, target, source = item.Path, wanted, ask] {
+            const bool answered = job.CallMainInTurn([state, target, source = item.Path, wanted, ask] {
                 *target = state->Resolve(source, wanted, ask);
             });
             if (!answered)

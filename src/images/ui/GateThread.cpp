@@ -17,7 +17,7 @@ bool TGateJob::CallMain(std::function<void()> call) const
     return m_shared->Gate->CallMain(std::move(call));
 }
 
-bool TGateJob::CallMainModal(std::function<void()> call) const
+bool TGateJob::CallMainInTurn(std::function<void()> call) const
 {
     const std::shared_ptr<TShared> shared = m_shared;
     unsigned long long ticket = 0;

@@ -18,19 +18,24 @@ public:
     bool Stopped() const;
 
     // Runs `call` on the main thread from inside the program's main-thread
-    // calls and waits for it (TStopGate::CallMain). For quick calls: while
-    // one runs, no other thread's call is answered.
+    // calls and waits for it (TStopGate::CallMain). For quick, occasional
+    // calls: while one runs, no other thread's call is answered, and calls
+    // that follow each other closely are all run before the event loop gets
+    // its next turn.
     bool CallMain(std::function<void()> call) const;
 
-    // Runs `call` on the main thread from the event loop itself and waits
-    // for it, so that it may open a modal window (a question, a message)
-    // while the program's other threads, download workers among them, keep
-    // being answered. False, without running it or without waiting any
+    // Runs `call` on the main thread from the event loop itself, in its turn
+    // among the user's input and the window's paints, and waits for it. A
+    // long series of such calls (a list filled batch by batch) leaves the
+    // window answering the user between any two, and a call may open a
+    // modal window (a question, a message) while the program's other
+    // threads, download workers among them, keep being answered. False,
+    // without running it or without waiting any
     // longer, once the job is stopped. A call that has begun runs to its end
     // even when the job is stopped meanwhile (from inside its modal window),
     // and the job may be gone by then: the call must own what it writes
     // (capture a shared_ptr), never refer to the job's own variables.
-    bool CallMainModal(std::function<void()> call) const;
+    bool CallMainInTurn(std::function<void()> call) const;
 
 private:
     friend class TGateThread;

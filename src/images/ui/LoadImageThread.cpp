@@ -14,21 +14,24 @@ TLoadImageThread::TLoadImageThread(const TImageLibrary &library, TSink sink)
 void TLoadImageThread::Start()
 {
     m_thread.Start([library = &m_library, sink = m_sink](const TGateJob &job) {
+        // Every hand-over runs from the event loop, in its turn: the window
+        // answers the user between two batches.
         const int count = library->Count();
-        if (!job.CallMain([&] {
-                if (sink.Begin)
-                    sink.Begin(count);
+        if (!job.CallMainInTurn([begin = sink.Begin, count] {
+                if (begin)
+                    begin(count);
             }))
             return;
         std::vector<const TImageDetail *> batch;
         batch.reserve(size_t(std::min(count, kBatch)));
         const auto handOver = [&](int lastIndex) {
-            const bool told = job.CallMain([&] {
-                if (sink.Records)
-                    sink.Records(batch, lastIndex);
+            auto records = std::make_shared<std::vector<const TImageDetail *>>(std::move(batch));
+            batch = {};
+            batch.reserve(size_t(std::min(count, kBatch)));
+            return job.CallMainInTurn([take = sink.Records, records, lastIndex] {
+                if (take)
+                    take(*records, lastIndex);
             });
-            batch.clear();
-            return told;
         };
         int last = -1;
         for (int index = 0; index < count; ++index) {
@@ -47,9 +50,9 @@ void TLoadImageThread::Start()
         }
         if (!batch.empty() && !handOver(last))
             return;
-        job.CallMain([&] {
-            if (sink.End)
-                sink.End();
+        job.CallMainInTurn([end = sink.End] {
+            if (end)
+                end();
         });
     });
 }
