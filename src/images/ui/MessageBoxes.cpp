@@ -11,6 +11,8 @@ QMessageBox::StandardButton AskQuestion(QWidget *parent, const QString &text, QM
     QMessageBox box(QMessageBox::Question, QStringLiteral("Question"), text, buttons, parent);
     const QMessageBox::StandardButton closed = buttons.testFlag(QMessageBox::Cancel) ? QMessageBox::Cancel : QMessageBox::No;
     box.setEscapeButton(closed);
+    // The questions come before destructive steps: Enter must not say yes.
+    box.setDefaultButton(closed);
     const int answer = box.exec();
     // exec() gives the standard button pressed; closing the box gives the
     // escape button.

@@ -11,6 +11,7 @@
 void ShowMessageBox(QWidget *parent, QMessageBox::Icon icon, const QString &caption, const QString &text);
 
 // A "Question" box with `buttons`; the button pressed, or Cancel (when
-// offered, else No) when the box was closed otherwise.
+// offered, else No) when the box was closed otherwise. That button is also
+// the default, so Enter never destroys by accident.
 QMessageBox::StandardButton AskQuestion(QWidget *parent, const QString &text,
                                         QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);
