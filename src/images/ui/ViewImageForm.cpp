@@ -5,6 +5,7 @@
 #include "imaging/ImageServices.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
@@ -103,10 +104,17 @@ bool TViewImageForm::Loading() const
 
 void TViewImageForm::Turn(int angle)
 {
+    // A large photograph takes a moment to turn.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     TImageScrollBox *view = m_pane->ScrollBox();
-    m_workingPicture = CopyPicture(view->Picture());
-    RotatePicture(m_workingPicture, view->Picture(), angle);
+    // The working picture shares the pixels until the view's picture is
+    // replaced by the turned one; it is let go at once, so a turn never
+    // holds two copies of a large picture for longer than it takes.
+    QImage working = view->Picture();
+    RotatePicture(working, view->Picture(), angle);
+    working = QImage();
     view->Redraw();
+    QApplication::restoreOverrideCursor();
 }
 
 void TViewImageForm::TurnLeft1Click()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QImage>
 #include <QStringList>
 
 class QAction;
@@ -75,5 +74,4 @@ private:
     QStringList m_pathList;
     int m_currentIndex = -1;
     int m_zoomPercent = 100;
-    QImage m_workingPicture;
 };
