@@ -364,7 +364,7 @@ void TPicturesPanel::RemoveFileRows(const QStringList &files)
         if (gone.contains(m_model->FileName(row)))
             rows.push_back(row);
     }
-    m_model->RemoveRows(std::move(rows));
+    ForgetRows(rows);
 }
 
 void TPicturesPanel::RemoveDeletedRows(const std::vector<int> &sourceRows)
@@ -374,7 +374,18 @@ void TPicturesPanel::RemoveDeletedRows(const std::vector<int> &sourceRows)
         if (DeletePictureFile(m_model->FileName(row)))
             gone.push_back(row);
     }
-    m_model->RemoveRows(std::move(gone));
+    ForgetRows(gone);
+}
+
+void TPicturesPanel::ForgetRows(const std::vector<int> &sourceRows)
+{
+    // A file that went through this list is not waiting for "Build-in" any
+    // more; one that vanished behind its back still stops a build-in.
+    QSet<QString> files;
+    for (int row : sourceRows)
+        files.insert(m_model->FileName(row));
+    m_buildInList.removeIf([&files](const QString &path) { return files.contains(path); });
+    m_model->RemoveRows(sourceRows);
 }
 
 // ---------------------------------------------------------------------------
@@ -559,7 +570,7 @@ void TPicturesPanel::ImagesBuildInActionExecute()
     const QStringList paths = std::exchange(m_buildInList, {});
     m_buildInTotal = int(paths.size());
     m_buildInDone = 0;
-    m_buildInFailed = false;
+    m_buildInError.clear();
     m_buildInWatcher = new QFutureWatcher<TBuildInStep>(this);
     connect(m_buildInWatcher, &QFutureWatcherBase::resultsReadyAt, this, &TPicturesPanel::BuildInStepsReady);
     connect(m_buildInWatcher, &QFutureWatcherBase::finished, this, &TPicturesPanel::FinishBuildIn);
@@ -573,11 +584,11 @@ void TPicturesPanel::BuildInStepsReady(int begin, int end)
 {
     if (!m_buildInWatcher)
         return;
-    for (int i = begin; i < end && !m_buildInFailed; ++i) {
+    for (int i = begin; i < end && m_buildInError.isEmpty(); ++i) {
         const TBuildInStep step = m_buildInWatcher->resultAt(i);
         if (!step.Error.isEmpty()) {
-            m_buildInFailed = true;
-            ShowErrorMessage(this, step.Error);
+            // Told once the job is over (it ends at this file).
+            m_buildInError = step.Error;
             return;
         }
         if (m_library && !m_library->Find(step.Path)) {
@@ -602,6 +613,13 @@ void TPicturesPanel::FinishBuildIn()
     QApplication::restoreOverrideCursor();
     emit Progress(0, 0);
     UpdateImagesActions();
+    if (!m_buildInError.isEmpty()) {
+        // Not from inside the watcher's signal: the message box's own event
+        // loop would delete the watcher under it.
+        QMetaObject::invokeMethod(
+            this, [this, error = std::exchange(m_buildInError, {})] { ShowErrorMessage(this, error); },
+            Qt::QueuedConnection);
+    }
 }
 
 void TPicturesPanel::StopBuildIn(bool report)
@@ -612,8 +630,9 @@ void TPicturesPanel::StopBuildIn(bool report)
     // dropped with the watcher.
     m_buildInWatcher->disconnect(this);
     m_buildInWatcher->cancel();
-    delete m_buildInWatcher;
+    m_buildInWatcher->deleteLater();
     m_buildInWatcher = nullptr;
+    m_buildInError.clear();
     QApplication::restoreOverrideCursor();
     if (report)
         emit Progress(0, 0);

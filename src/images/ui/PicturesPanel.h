@@ -133,6 +133,7 @@ private:
     int SelectedListRow() const;
     std::vector<int> SelectedSourceRows() const;
     void RemoveDeletedRows(const std::vector<int> &sourceRows);
+    void ForgetRows(const std::vector<int> &sourceRows);
     void SortByAction(QAction *action);
     void StopBuildIn(bool report);
     void BuildInStepsReady(int begin, int end);
@@ -155,5 +156,5 @@ private:
     QFutureWatcher<TBuildInStep> *m_buildInWatcher = nullptr;
     int m_buildInTotal = 0;
     int m_buildInDone = 0;
-    bool m_buildInFailed = false;
+    QString m_buildInError;
 };
