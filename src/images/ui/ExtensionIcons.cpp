@@ -2,7 +2,6 @@
 
 #include "engine/TaskViews.h"
 
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPixmap>
@@ -40,8 +39,7 @@ int TExtensionIcons::IconIndex(const QFileInfo &file)
         if (m_extensions.at(i).compare(extension, Qt::CaseInsensitive) == 0)
             return i;
     }
-    static const QFileIconProvider provider;
-    m_icons.append(provider.icon(file));
+    m_icons.append(m_provider.icon(file));
     m_extensions.append(extension);
     return int(m_icons.size()) - 1;
 }

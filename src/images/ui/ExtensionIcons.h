@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileIconProvider>
 #include <QIcon>
 #include <QList>
 #include <QString>
@@ -30,6 +31,7 @@ public:
     QIcon Icon(int index) const;
 
 private:
+    QFileIconProvider m_provider;
     QStringList m_extensions;
     QList<QIcon> m_icons;
 };

@@ -96,7 +96,7 @@ public:
     QStringList SelectedFiles() const;
     QString SelectedFile() const;
     // Removes the rows of these full paths (exact), for files that were
-    // moved or deleted elsewhere.
+    // moved or deleted elsewhere; they no longer wait for "Build-in".
     void RemoveFileRows(const QStringList &files);
 
     // The command handlers.
