@@ -156,14 +156,15 @@ void TViewImageForm::StepTo(int index)
 
 void TViewImageForm::Prev1Click()
 {
-    if (m_currentIndex > 0 && m_currentIndex - 1 < m_pathList.size())
+    if (m_currentIndex > 0 && m_currentIndex <= m_pathList.size())
         StepTo(m_currentIndex - 1);
 }
 
 void TViewImageForm::Next1Click()
 {
-    if (m_currentIndex >= -1 && m_currentIndex < m_pathList.size() - 1)
-        StepTo(m_currentIndex + 1);
+    const int next = m_currentIndex + 1;
+    if (next >= 0 && next < m_pathList.size())
+        StepTo(next);
 }
 
 void TViewImageForm::CloseMenuItemClick()
