@@ -6,7 +6,7 @@
 #include "engine/Task.h"
 #include "images/ui/CollectThreads.h"
 #include "images/ui/ConfirmOverwriteForm.h"
-#include "images/ui/MessageBoxes.h"
+#include "widgets/Messages.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/FolderPicker.h"
 #include "widgets/HtmlHelp.h"

@@ -5,7 +5,7 @@
 #include "images/ui/ImageLibraryModel.h"
 #include "images/ui/ImageScrollBox.h"
 #include "images/ui/LoadImageThread.h"
-#include "images/ui/MessageBoxes.h"
+#include "widgets/Messages.h"
 #include "images/ui/PicturePreview.h"
 #include "imaging/ImageServices.h"
 #include "widgets/AppResources.h"

@@ -1,6 +1,19 @@
 #include "images/ui/PicturesModel.h"
 
-#include <QFileInfo>
+#include "images/ui/ExtensionIcons.h"
+
+#include <QIcon>
+
+#include <algorithm>
+
+namespace {
+
+QString NameOf(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
 
 TPicturesModel::TPicturesModel(QObject *parent)
     : QAbstractTableModel(parent)
@@ -11,8 +24,15 @@ void TPicturesModel::AddPictureRow(const TPictureRow &row)
 {
     const int at = int(m_rows.size());
     beginInsertRows(QModelIndex(), at, at);
-    m_rows.push_back({row.FileName, row.Size});
+    m_rows.push_back({row.FileName, row.Size, -1});
     endInsertRows();
+}
+
+void TPicturesModel::SetRows(std::vector<TRow> rows)
+{
+    beginResetModel();
+    m_rows = std::move(rows);
+    endResetModel();
 }
 
 void TPicturesModel::Clear()
@@ -22,6 +42,28 @@ void TPicturesModel::Clear()
     beginResetModel();
     m_rows.clear();
     endResetModel();
+}
+
+void TPicturesModel::RemoveRows(std::vector<int> rows)
+{
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // From the last run of neighbouring rows to the first, one removal per
+    // run, so the numbers of the runs still to come stay valid.
+    auto end = rows.end();
+    while (end != rows.begin()) {
+        auto first = end - 1;
+        while (first != rows.begin() && *(first - 1) == *first - 1)
+            --first;
+        const int from = *first;
+        const int to = *(end - 1);
+        end = first;
+        if (from < 0 || to >= rowCount())
+            continue;
+        beginRemoveRows(QModelIndex(), from, to);
+        m_rows.erase(m_rows.begin() + from, m_rows.begin() + to + 1);
+        endRemoveRows();
+    }
 }
 
 QString TPicturesModel::FileName(int row) const
@@ -46,7 +88,7 @@ QVariant TPicturesModel::data(const QModelIndex &index, int role) const
     const TRow &row = m_rows[size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole: {
-        const QString name = QFileInfo(row.FileName).fileName();
+        const QString name = NameOf(row.FileName);
         switch (index.column()) {
         case ColName:
             return name;
@@ -56,6 +98,10 @@ QVariant TPicturesModel::data(const QModelIndex &index, int role) const
             return KiloBytesText(row.Size);
         }
     }
+    case Qt::DecorationRole:
+        if (index.column() == ColName && m_icons && row.Icon >= 0)
+            return m_icons->Icon(row.Icon);
+        return {};
     case Qt::TextAlignmentRole:
         if (index.column() == ColSize)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);

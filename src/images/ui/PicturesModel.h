@@ -7,9 +7,13 @@
 
 #include <vector>
 
+class TExtensionIcons;
+
 // The downloaded pictures of the shown task, under "Name", "Ext", "Size":
-// one row per file, holding its full path and its byte count, put into
-// words in data() ("12 KB"). It is the engine's pictures view.
+// one row per file, holding its full path, its byte count and the index of
+// its icon, put into words in data() ("12 KB"). It is the engine's pictures
+// view. Rows keep the order they were given in; TPicturesSortProxy orders
+// them for the list.
 class TPicturesModel : public QAbstractTableModel, public TPicturesView
 {
     Q_OBJECT
@@ -21,12 +25,30 @@ public:
     // The row's size in bytes, for sorting by the number.
     static constexpr int BytesRole = Qt::UserRole + 1;
 
+    // A listed file. A row the engine adds while its task runs has no icon
+    // (-1).
+    struct TRow {
+        QString FileName;
+        qint64 Size = 0;
+        int Icon = -1;
+    };
+
     explicit TPicturesModel(QObject *parent = nullptr);
 
+    // Where the icon indexes of the rows point; none shows no icons.
+    void SetIcons(const TExtensionIcons *icons) { m_icons = icons; }
+
     void AddPictureRow(const TPictureRow &row) override;
+    // Replaces every row at once.
+    void SetRows(std::vector<TRow> rows);
     void Clear();
+    // Removes the rows of these (source) numbers, in any order; numbers out
+    // of range are skipped.
+    void RemoveRows(std::vector<int> rows);
+
     // The full path of a row.
     QString FileName(int row) const;
+    const TRow &Row(int row) const { return m_rows[size_t(row)]; }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -34,9 +56,6 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct TRow {
-        QString FileName;
-        qint64 Size = 0;
-    };
     std::vector<TRow> m_rows;
+    const TExtensionIcons *m_icons = nullptr;
 };
