@@ -44,6 +44,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
 #include <QShowEvent>
 #include <QSplitter>
@@ -158,9 +159,18 @@ void TMainForm::CreateStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(true);
-    auto *panel0 = new QWidget(bar);
+    // Panel 0 is a sliver until a long job (building pictures into the
+    // library) shows its progress there.
+    auto *panel0 = new QProgressBar(bar);
     panel0->setObjectName(QStringLiteral("StatusPanel0"));
     panel0->setFixedWidth(5);
+    panel0->setTextVisible(false);
+    connect(m_picturesPanel, &TPicturesPanel::Progress, panel0, [panel0](int done, int total) {
+        panel0->setFixedWidth(total > 0 ? 160 : 5);
+        panel0->setMaximum(qMax(total, 1));
+        panel0->setValue(total > 0 ? done : 0);
+        panel0->setTextVisible(total > 0);
+    });
     m_hintPanel = new QLabel(bar);
     m_hintPanel->setObjectName(QStringLiteral("HintPanel"));
     bar->addWidget(panel0);
@@ -475,6 +485,8 @@ void TMainForm::EndSession()
 {
     if (!Session)
         return;
+    // A build-in still running lets go of the library before it is written.
+    m_picturesPanel->SetLibrary(nullptr);
     try {
         Session->ShutDown(TDownloadSession::TPendingPictures::Drop);
         emit ShutdownStep(QStringLiteral("Add threads ended"));

@@ -2,12 +2,12 @@
 
 #include "app/MainForm.h"
 #include "app/TaskTreeCommands.h"
-#include "engine/FileNames.h"
 #include "engine/Task.h"
 #include "images/ui/CopyPictures.h"
 #include "images/ui/CopyPicturesForm.h"
 #include "images/ui/ImageLibraryForm.h"
 #include "images/ui/PicturesPanel.h"
+#include "images/ui/ViewImageForm.h"
 #include "session/DownloadSession.h"
 #include "widgets/ErrorReport.h"
 
@@ -41,6 +41,10 @@ void TPictureWindows::TasksCollectActionExecute()
 void TPictureWindows::TasksLibraryActionExecute()
 {
     TImageLibraryForm library(m_form.Session->ImageLibrary(), &m_form);
+    library.SetViewer([](QWidget *parent, const QStringList &paths, int index) {
+        TViewImageForm viewer(parent);
+        viewer.View(paths, index);
+    });
     library.exec();
 }
 
@@ -49,9 +53,5 @@ void TPictureWindows::CopyPictures(const QStringList &files, bool move)
     if (files.isEmpty())
         return;
     const TCopyPicturesResult result = CopyPicturesTo(&m_form, files, move);
-    if (!result.Moved.isEmpty()) {
-        // The moved pictures' rows go: the list is read again from the folder.
-        if (TTask *task = m_tree.SelectedTask())
-            m_form.PicturesPanel()->ShowFolder(AddBackslash(task->Options().DefaultFolder) + QStringLiteral("Saved"));
-    }
+    m_form.PicturesPanel()->RemoveFileRows(result.Moved);
 }

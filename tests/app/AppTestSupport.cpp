@@ -3,6 +3,8 @@
 #include "widgets/ErrorReport.h"
 #include "app/MainForm.h"
 #include "app/PowerOff.h"
+#include "images/ui/DesktopWallpaper.h"
+#include "images/ui/UrlOpener.h"
 #include "engine/ProgramHome.h"
 #include "settings/RegSettings.h"
 
@@ -21,10 +23,22 @@ public:
     void PowerOff() override { ++g_powerOffs; }
 };
 
-// Installed before main(): no test can reach the real power-off, even by
-// mistake.
+// The desktop's wallpaper programs are never run from a window test: a
+// desktop that is not there has no wallpaper to change.
+class TNoDesktop : public TCommandRunner
+{
+public:
+    bool HasDesktop() const override { return false; }
+    bool Exists(const QString &) const override { return false; }
+    TCommandResult Run(const QString &, const QStringList &) override { return {}; }
+};
+
+// Installed before main(): no test can reach the real power-off, the real
+// wallpaper or the desktop's file manager, even by mistake.
 const bool g_recorderInstalled = [] {
     SetPowerOffService(std::make_unique<TPowerOffRecorder>());
+    SetCommandRunner(std::make_unique<TNoDesktop>());
+    SetUrlOpener([](const QUrl &) { return true; });
     return true;
 }();
 
