@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/AboutForm.h"
+#include "app/BrowserHandOver.h"
 #include "app/FilesPanel.h"
 #include "app/PowerOff.h"
 #include "app/RunControl.h"
@@ -507,6 +508,11 @@ void TMainForm::ShowMainFormActionExecute()
         showNormal();
     raise();
     activateWindow();
+}
+
+THandOverReply TMainForm::CreateUrl(const QString &url)
+{
+    return TBrowserHandOver::CreateUrl(*this, url);
 }
 
 void TMainForm::ShowWaitMessage(const QString &text)
