@@ -27,7 +27,9 @@
 #include "images/ImageLibrarySession.h"
 #include "images/ui/PicturesPanel.h"
 #include "session/DownloadSession.h"
+#include "session/DueRuns.h"
 #include "settings/RegSettings.h"
+#include "settings/ui/OptionForm.h"
 #include "widgets/AppResources.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/HtmlHelp.h"
@@ -191,6 +193,9 @@ void TMainForm::ConnectActions()
     on(TCommandId::HelpTip, &TMainForm::HelpTipActionExecute);
     on(TCommandId::HelpAbout, &TMainForm::HelpAboutActionExecute);
     on(TCommandId::HelpVisit, &TMainForm::HelpVisitActionExecute);
+    // The default options change in memory; the store gets them at exit.
+    connect(Action(TCommandId::ViewOption), &QAction::triggered, this,
+            [this] { OpenOptionForm(this, Settings->Options); });
 
     connect(m_treePanel, &TTaskTreePanel::ContextMenuRequested, this,
             [this](const QPoint &at) { m_tasksPopupMenu->popup(at); });
@@ -261,6 +266,7 @@ void TMainForm::ConnectSession()
     connect(session, &TDownloadSession::Error, this, [this](const QString &text) { ShowErrorMessage(this, text); });
     // The default options' choice, read when the last task ends.
     session->SetShutDownWanted([this] { return Settings && Settings->Options.AutoShutDown; });
+    session->SetDueRunsFile(DueRunsFileName(ProgramHome()));
     session->StartMainTimer();
 }
 
@@ -309,14 +315,12 @@ void TMainForm::PlaceOnWholeScreen()
 void TMainForm::RestoreWindowPlacement()
 {
     const TRegWindow &window = Settings->Window;
-    if (window.State > TRegWindow::wsMaximized)
-        throw EZavelonError(QStringLiteral("Invalid window state %1").arg(window.State));
     setWindowState(Qt::WindowNoState);
     move(window.Left, window.Top);
     resize(window.Width, window.Height);
-    if (window.State == TRegWindow::wsMinimized)
+    if (window.KnownState() == TRegWindow::wsMinimized)
         setWindowState(Qt::WindowMinimized);
-    else if (window.State == TRegWindow::wsMaximized)
+    else if (window.KnownState() == TRegWindow::wsMaximized)
         setWindowState(Qt::WindowMaximized);
 }
 

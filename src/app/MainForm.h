@@ -43,6 +43,9 @@ public:
     // The tasks opened so far, the image library and the run rules.
     std::unique_ptr<TDownloadSession> Session;
     bool ExitRequested = false;
+    // A browser hand-over is in progress, with the address it handed over.
+    bool FromBrowser = false;
+    QString BrowserUrl;
     bool ShowMinPrompt = true;
     // Whether the desktop shows tray icons; without one, closing minimises.
     bool TrayAvailable = false;

@@ -4,6 +4,8 @@
 #include "engine/Guid.h"
 #include "engine/RegOptions.h"
 #include "engine/Task.h"
+#include "settings/TaskEntry.h"
+#include "settings/TaskNaming.h"
 
 const std::vector<const char *> &SampleFolders()
 {
@@ -41,17 +43,20 @@ const std::vector<TSampleTask> &SampleTasks()
 
 std::unique_ptr<TTask> MakeSampleTask(const QString &name, const QString &url, const TRegOptions &defaults)
 {
-    auto task = std::make_unique<TTask>();
-    task->SetName(name);
-    task->URL().SetURI(url);
-    task->SetNote(QString());
-    TRegOptions &options = task->Options();
+    TTaskEntry entry = NewTaskEntry(defaults);
+    entry.Name = name;
+    entry.Url = url;
+    TRegOptions &options = entry.Options;
     options.EnableFileLimit = true;
     options.FileMaxSize = 10240;
     options.FileMinSize = 10;
     options.SeekDeep = 5;
     options.FileMasks = defaults.FileMasks;
-    options.DefaultFolder = AddBackslash(defaults.DefaultFolder) + AddBackslash(name);
+    // A sample is the same for everyone: no excluded files, no schedule.
+    options.ExcludeFiles.clear();
+    options.Scheme = TRegScheme();
+    options.DefaultFolder = SaveFolderOfName(AddBackslash(defaults.DefaultFolder), name);
+    std::unique_ptr<TTask> task = MakeNewTask(entry);
     task->SetID(NewGuidText());
     return task;
 }

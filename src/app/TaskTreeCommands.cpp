@@ -7,11 +7,13 @@
 #include "app/TaskTreePanel.h"
 #include "engine/Errors.h"
 #include "engine/FileNames.h"
+#include "engine/Guid.h"
 #include "engine/Task.h"
 #include "engine/TaskList.h"
 #include "images/ui/PicturesPanel.h"
 #include "session/DownloadSession.h"
 #include "settings/RegSettings.h"
+#include "settings/ui/TaskForm.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/Messages.h"
 
@@ -41,7 +43,14 @@ TTaskTreeCommands::TTaskTreeCommands(TMainForm &form)
     on(TCommandId::ViewShowAllFiles, &TTaskTreeCommands::ViewShowAllFilesActionExecute);
     on(TCommandId::TasksNewFolder, &TTaskTreeCommands::TasksNewFolderActionExecute);
     on(TCommandId::TasksDelete, &TTaskTreeCommands::TasksDeleteActionExecute);
+    on(TCommandId::TasksNew, &TTaskTreeCommands::TasksNewActionExecute);
+    on(TCommandId::TasksProp, &TTaskTreeCommands::TasksPropActionExecute);
     connect(m_form.TreePanel(), &TTaskTreePanel::CurrentChanged, this, &TTaskTreeCommands::SelectionChanged);
+    // A double click (or Enter) on a task opens its properties.
+    connect(m_form.TreePanel(), &TTaskTreePanel::NodeActivated, this, [this](const QModelIndex &node) {
+        if (TTaskTreeModel::IsTaskNode(node))
+            ExecuteAction(m_form.Action(TCommandId::TasksProp));
+    });
 }
 
 // ---- Nodes and tasks -----------------------------------------------------------
@@ -251,4 +260,67 @@ bool TTaskTreeCommands::DeleteFolderTree(const QString &dir)
         result = false;
     }
     return result;
+}
+
+// ---- "New" and "Properties" -----------------------------------------------------------
+
+QModelIndex TTaskTreeCommands::NewTaskParent() const
+{
+    const QModelIndex selected = m_form.TreePanel()->Current();
+    if (!selected.isValid())
+        return m_form.TreePanel()->Model().RootIndex();
+    if (QFileInfo(TTaskTreeModel::NodePath(selected)).isDir())
+        return selected;
+    return selected.parent().isValid() ? selected.parent() : selected;
+}
+
+void TTaskTreeCommands::TasksNewActionExecute()
+{
+    const QString browserUrl = m_form.FromBrowser ? m_form.BrowserUrl : QString();
+    std::unique_ptr<TTask> task = OpenNewTask(&m_form, m_form.Settings->Options, browserUrl);
+    if (!task)
+        return;
+    task->SetID(NewGuidText());
+    TTaskTreeModel &model = m_form.TreePanel()->Model();
+    const QModelIndex parent = NewTaskParent();
+    const QString path = AddBackslash(TTaskTreeModel::NodePath(parent)) + task->Name() + QStringLiteral(".wrp");
+    // A file of that name is replaced, but never under a task that runs: its
+    // end would write the old task over the new one.
+    if (const TTask *loaded = m_form.Session->LoadedTask(path)) {
+        if (!loaded->Stopped()) {
+            ShowErrorMessage(&m_form, kTaskRunningMessage);
+            return;
+        }
+        m_form.Session->ForgetTaskPath(path);
+    }
+    task->SetFileName(path);
+    try {
+        task->SaveToFile(path);
+    } catch (const std::exception &error) {
+        ShowErrorMessage(&m_form, ErrorText(error));
+        return;
+    }
+    QModelIndex node = model.FindPath(path);
+    if (!node.isValid())
+        node = model.AddNode(parent, task->Name(), TTaskTreeModel::niStoppedTask, TTaskTreeModel::niStoppedTask, path);
+    // The selection loads the task from the file just written and shows it.
+    if (m_form.TreePanel()->Current() == node)
+        SelectionChanged();
+    else
+        m_form.TreePanel()->SetCurrent(node);
+}
+
+void TTaskTreeCommands::TasksPropActionExecute()
+{
+    TTask *task = SelectedTask();
+    if (!task || !OpenEditTask(&m_form, *task))
+        return;
+    // The node keeps its caption and the file its name; a new name shows
+    // after the next Refresh.
+    const QString path = TTaskTreeModel::NodePath(m_form.TreePanel()->Current());
+    try {
+        task->SaveToFile(path);
+    } catch (const std::exception &error) {
+        ShowErrorMessage(&m_form, ErrorText(error));
+    }
 }

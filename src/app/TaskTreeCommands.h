@@ -42,6 +42,8 @@ public:
     void ViewShowAllFilesActionExecute();
     void TasksNewFolderActionExecute();
     void TasksDeleteActionExecute();
+    void TasksNewActionExecute();
+    void TasksPropActionExecute();
 
     // Deletes a folder with everything below it, reporting each file or
     // folder that would not go; true when everything went.
@@ -52,6 +54,9 @@ private:
     void ApplyTaskNodeStates(TTask *task);
     void ApplyOtherNodeStates();
     void ReportOnce(const QString &path, const QString &text);
+    // The folder node a new task goes into: the selected node when it is a
+    // folder, else its parent; the root when nothing is selected.
+    QModelIndex NewTaskParent() const;
 
     TMainForm &m_form;
     // The node whose unreadable file was reported last; reset when the

@@ -1,31 +1,76 @@
 #include "cli/OptionsJson.h"
 
+#include "engine/OptionFields.h"
+
+namespace {
+
+void WriteValue(JsonWriter &json, bool value)
+{
+    json.Value(value);
+}
+void WriteValue(JsonWriter &json, std::int32_t value)
+{
+    json.Value(int(value));
+}
+void WriteValue(JsonWriter &json, std::uint8_t value)
+{
+    json.Value(int(value));
+}
+void WriteValue(JsonWriter &json, double value)
+{
+    json.Value(value);
+}
+void WriteValue(JsonWriter &json, const QString &value)
+{
+    json.Value(value);
+}
+void WriteValue(JsonWriter &json, const QStringList &value)
+{
+    json.Value(value);
+}
+
+// The fields `which` selects, in the table's order; the schedule's fields go
+// into an object "Scheme" of their own.
+void WriteFields(JsonWriter &json, const TRegOptions &options, bool (*which)(const TOptionField &))
+{
+    bool inScheme = false;
+    for (const TOptionField &field : OptionFields()) {
+        if (!which(field))
+            continue;
+        if (field.InScheme() != inScheme) {
+            if (field.InScheme())
+                json.Key(kSchemeGroup).BeginObject();
+            else
+                json.EndObject();
+            inScheme = field.InScheme();
+        }
+        json.Key(field.Name);
+        field.Visit(options, [&](const auto &value) { WriteValue(json, value); });
+    }
+    if (inScheme)
+        json.EndObject();
+}
+
+bool InBlock(const TOptionField &field)
+{
+    return field.InBlock();
+}
+
+bool StoreOnly(const TOptionField &field)
+{
+    return !field.InBlock();
+}
+
+} // namespace
+
 void WriteOptionsFields(JsonWriter &json, const TRegOptions &options)
 {
-    json.Key("DefaultFolder").Value(options.DefaultFolder)
-        .Key("EnableFileLimit").Value(options.EnableFileLimit)
-        .Key("FileMaxSize").Value(options.FileMaxSize)
-        .Key("FileMinSize").Value(options.FileMinSize)
-        .Key("SeekDeep").Value(options.SeekDeep)
-        .Key("AutoShutDown").Value(options.AutoShutDown)
-        .Key("UseProxyServer").Value(options.UseProxyServer)
-        .Key("ProxyServerAddr").Value(options.ProxyServerAddr)
-        .Key("ProxyServerPort").Value(options.ProxyServerPort)
-        .Key("ProxyLoginUserName").Value(options.ProxyLoginUserName)
-        .Key("ProxyLoginPassword").Value(options.ProxyLoginPassword)
-        .Key("DefaultLogFolder").Value(options.DefaultLogFolder)
-        .Key("AutoSaveLog").Value(options.AutoSaveLog)
-        .Key("FileMasks").Value(options.FileMasks)
-        .Key("ExcludeFiles").Value(options.ExcludeFiles);
-    json.Key("Scheme").BeginObject()
-        .Key("SchemeType").Value(int(options.Scheme.SchemeType))
-        .Key("SchemeCount").Value(options.Scheme.SchemeCount)
-        .Key("SchemeStartDate").Value(options.Scheme.SchemeStartDate)
-        .Key("SchemeStartTime").Value(options.Scheme.SchemeStartTime)
-        .EndObject();
-    json.Key("NeedToLogin").Value(options.NeedToLogin)
-        .Key("LoginUserName").Value(options.LoginUserName)
-        .Key("LoginPassword").Value(options.LoginPassword);
+    WriteFields(json, options, InBlock);
+}
+
+void WriteStoreOnlyFields(JsonWriter &json, const TRegOptions &options)
+{
+    WriteFields(json, options, StoreOnly);
 }
 
 void WriteOptions(JsonWriter &json, const TRegOptions &options)

@@ -4,15 +4,12 @@
 #include "cli/JsonWriter.h"
 #include "cli/OptionsJson.h"
 #include "engine/Errors.h"
-#include "engine/FileNames.h"
 #include "engine/Guid.h"
 #include "engine/MaskEntry.h"
 #include "engine/Task.h"
 #include "settings/RegSettings.h"
+#include "settings/TaskEntry.h"
 #include "settings/TaskNaming.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 #include <limits>
 #include <optional>
@@ -53,11 +50,22 @@ std::optional<std::int32_t> TakeIntOption(QStringList &args, const QString &name
     return value;
 }
 
-// A mask as a row of the dialog's list gives it back: extension + ", " + folder.
-QString MaskRow(const QString &entry)
+// How the options of `task new` reach what the dialog would refuse.
+QString CommandLineHint(TTaskEntryFault fault, const TTaskEntry &entry)
 {
-    const TMaskEntry mask = SplitMaskEntry(entry);
-    return mask.Extension + QStringLiteral(", ") + mask.Folder;
+    switch (fault) {
+    case TTaskEntryFault::InvalidName:
+        return QStringLiteral(" (task name \"%1\"; choose another with --name)").arg(entry.Name);
+    case TTaskEntryFault::EmptySaveFolder:
+        return QStringLiteral(" (the save folder is empty)");
+    case TTaskEntryFault::ListTooLong:
+        return QStringLiteral(" (%1 masks, %2 excluded files with the stored defaults)")
+            .arg(entry.Options.FileMasks.size())
+            .arg(entry.Options.ExcludeFiles.size());
+    case TTaskEntryFault::None:
+        break;
+    }
+    return {};
 }
 
 // What the "New Task" dialog holds when it is confirmed.
@@ -103,20 +111,6 @@ TNewTaskInput ParseTaskNew(QStringList args)
     return input;
 }
 
-// The checks of the dialog's OK, in its order: the name, URL completion, the
-// save folder made when missing.
-void ConfirmDialog(const QString &name, QString &url, const QString &folder)
-{
-    if (!IsValidTaskName(name))
-        throw EZavelonError(QStringLiteral("%1 (task name \"%2\"; choose another with --name)")
-                                .arg(kInvalidTaskNameMessage, name));
-    url = CompleteUrl(url);
-    if (folder.isEmpty())
-        throw EZavelonError(QStringLiteral("Unable to create directory (the save folder is empty)"));
-    if (!QFileInfo(folder).isDir())
-        QDir().mkpath(folder); // a folder that cannot be made is left to the run to report
-}
-
 int TaskNew(const QStringList &args)
 {
     const TNewTaskInput input = ParseTaskNew(args);
@@ -124,37 +118,40 @@ int TaskNew(const QStringList &args)
     LoadSettings(settings);
     const TRegOptions &defaults = settings.Options;
 
-    // The name comes from the URL as typed, before completion, as in the dialog.
-    const QString name = input.Name ? *input.Name : NameFromUrl(input.Url);
-    const QString folder = input.Folder ? *input.Folder : SaveFolderOfName(defaults.DefaultFolder, name);
-    QString url = input.Url;
-    ConfirmDialog(name, url, folder);
-
-    // Copy-back of the dialog; every other option keeps the constructor's value.
-    TTask task;
-    task.SetName(name);
-    task.URL().SetURI(url);
-    task.SetNote(input.Note);
-    TRegOptions &options = task.Options();
-    options.DefaultFolder = AddBackslash(folder);
-    options.EnableFileLimit = defaults.EnableFileLimit && !input.NoLimit;
-    options.FileMaxSize = input.MaxSize.value_or(defaults.FileMaxSize);
-    options.FileMinSize = input.MinSize.value_or(defaults.FileMinSize);
-    options.SeekDeep = input.Depth.value_or(defaults.SeekDeep);
-    options.FileMasks.clear();
-    for (const QString &entry : input.Masks.isEmpty() ? defaults.FileMasks : input.Masks)
-        options.FileMasks << MaskRow(entry);
-    options.ExcludeFiles = defaults.ExcludeFiles + input.Excludes;
-    options.Scheme.Assign(defaults.Scheme);
+    // The dialog's fields as the user leaves them: the name comes from the
+    // URL as typed, before completion; the save folder follows the name.
+    TTaskEntry entry = NewTaskEntry(defaults);
+    entry.Url = input.Url;
+    entry.Name = input.Name ? *input.Name : NameFromUrl(input.Url);
+    entry.Note = input.Note;
+    TRegOptions &options = entry.Options;
+    options.DefaultFolder = input.Folder ? *input.Folder : SaveFolderOfName(defaults.DefaultFolder, entry.Name);
+    options.EnableFileLimit = options.EnableFileLimit && !input.NoLimit;
+    options.FileMaxSize = input.MaxSize.value_or(options.FileMaxSize);
+    options.FileMinSize = input.MinSize.value_or(options.FileMinSize);
+    options.SeekDeep = input.Depth.value_or(options.SeekDeep);
+    if (!input.Masks.isEmpty()) {
+        options.FileMasks.clear();
+        for (const QString &mask : input.Masks)
+            options.FileMasks << JoinMaskEntry(SplitMaskEntry(mask));
+    }
+    options.ExcludeFiles += input.Excludes;
     if (input.Login) {
         const qsizetype colon = input.Login->indexOf(QLatin1Char(':'));
         options.NeedToLogin = true;
         options.LoginUserName = input.Login->left(colon);
         options.LoginPassword = input.Login->mid(colon + 1);
     }
-    task.SetID(NewGuidText());
-    task.SetFileName(input.ProjectFile);
-    task.SaveToFile(input.ProjectFile);
+
+    std::unique_ptr<TTask> task;
+    try {
+        task = MakeNewTask(entry);
+    } catch (const ETaskEntryError &error) {
+        throw EZavelonError(error.message() + CommandLineHint(error.Fault(), entry));
+    }
+    task->SetID(NewGuidText());
+    task->SetFileName(input.ProjectFile);
+    task->SaveToFile(input.ProjectFile);
     return kExitOk;
 }
 
@@ -187,9 +184,8 @@ int SettingsShow(const QStringList &args)
         .EndObject();
     json.Key("Options").BeginObject();
     WriteOptionsFields(json, settings.Options);
-    json.Key("ProjectPath").Value(settings.Options.ProjectPath)
-        .Key("DefaultTaskAdded").Value(settings.Options.DefaultTaskAdded)
-        .EndObject();
+    WriteStoreOnlyFields(json, settings.Options);
+    json.EndObject();
     json.EndObject();
     PrintOut(json.Line());
     return kExitOk;

@@ -9,3 +9,8 @@ TMaskEntry SplitMaskEntry(const QString &entry)
         return {};
     return {TrimLowChars(entry.left(comma)), TrimLowChars(entry.mid(comma + 1))};
 }
+
+QString JoinMaskEntry(const TMaskEntry &mask)
+{
+    return mask.Extension + QStringLiteral(", ") + mask.Folder;
+}

@@ -15,3 +15,7 @@ struct TMaskEntry
 // control characters, letter case kept. A second comma belongs to the folder.
 // An entry without a comma gives two empty parts.
 TMaskEntry SplitMaskEntry(const QString &entry);
+
+// The entry of an extension and a folder as the editors write it:
+// extension + ", " + folder.
+QString JoinMaskEntry(const TMaskEntry &mask);

@@ -4,6 +4,7 @@
 #include "engine/Errors.h"
 #include "engine/FileNames.h"
 #include "engine/MaskEntry.h"
+#include "engine/OptionFields.h"
 #include "engine/TextSlot.h"
 
 #include <QDir>
@@ -15,95 +16,81 @@
 
 namespace {
 
-// Offsets of the options block.
-constexpr qsizetype kDefaultFolderAt = 0;
-constexpr qsizetype kEnableFileLimitAt = 1024;
-constexpr qsizetype kFileMaxSizeAt = 1028;
-constexpr qsizetype kFileMinSizeAt = 1032;
-constexpr qsizetype kSeekDeepAt = 1040;
-constexpr qsizetype kAutoShutDownAt = 1045;
-constexpr qsizetype kUseProxyServerAt = 1046;
-constexpr qsizetype kProxyServerAddrAt = 1047;
-constexpr qsizetype kProxyServerPortAt = 2072;
-constexpr qsizetype kProxyLoginUserNameAt = 2076;
-constexpr qsizetype kProxyLoginPasswordAt = 3100;
-constexpr qsizetype kDefaultLogFolderAt = 4124;
-constexpr qsizetype kAutoSaveLogAt = 5148;
-constexpr qsizetype kFileMasksAt = 5149;
-constexpr qsizetype kExcludeFilesAt = 267293;
-constexpr qsizetype kSchemeTypeAt = 529437;
-constexpr qsizetype kSchemeCountAt = 529440;
-constexpr qsizetype kSchemeStartDateAt = 529448;
-constexpr qsizetype kSchemeStartTimeAt = 529456;
-constexpr qsizetype kNeedToLoginAt = 529464;
-constexpr qsizetype kLoginUserNameAt = 529465;
-constexpr qsizetype kLoginPasswordAt = 530489;
-
 constexpr qsizetype kSlot = TRegOptions::kSlotSize;
 constexpr char kEndMarker[] = "(end)";
 
-static_assert(kFileMasksAt + TRegOptions::kListSlots * kSlot == kExcludeFilesAt);
-static_assert(kExcludeFilesAt + TRegOptions::kListSlots * kSlot == kSchemeTypeAt);
-static_assert(kLoginPasswordAt + kSlot + 7 == TRegOptions::kBlockSize);
-
-void PutInt32(char *block, qsizetype at, std::int32_t value)
+// One field's bytes at `at`, by the field's type. Flags are one byte, 0 or 1,
+// and read any non-zero byte as true.
+void Put(char *at, bool value)
 {
-    qToLittleEndian<std::int32_t>(value, block + at);
+    *at = value ? 1 : 0;
+}
+void Get(const char *at, bool &value)
+{
+    value = *at != 0;
 }
 
-std::int32_t GetInt32(const char *block, qsizetype at)
+void Put(char *at, std::uint8_t value)
 {
-    return qFromLittleEndian<std::int32_t>(block + at);
+    *at = static_cast<char>(value);
+}
+void Get(const char *at, std::uint8_t &value)
+{
+    value = static_cast<std::uint8_t>(*at);
 }
 
-void PutDouble(char *block, qsizetype at, double value)
+void Put(char *at, std::int32_t value)
+{
+    qToLittleEndian<std::int32_t>(value, at);
+}
+void Get(const char *at, std::int32_t &value)
+{
+    value = qFromLittleEndian<std::int32_t>(at);
+}
+
+// Date-times keep their bits: NaN, infinities and -0.0 come back unchanged.
+void Put(char *at, double value)
 {
     quint64 bits;
     std::memcpy(&bits, &value, sizeof bits);
-    qToLittleEndian<quint64>(bits, block + at);
+    qToLittleEndian<quint64>(bits, at);
 }
-
-double GetDouble(const char *block, qsizetype at)
+void Get(const char *at, double &value)
 {
-    const quint64 bits = qFromLittleEndian<quint64>(block + at);
-    double value;
+    const quint64 bits = qFromLittleEndian<quint64>(at);
     std::memcpy(&value, &bits, sizeof value);
-    return value;
 }
 
-void PutText(char *block, qsizetype at, const QString &text)
+void Put(char *at, const QString &text)
 {
-    WriteTextSlot(block + at, kSlot, text);
+    WriteTextSlot(at, kSlot, text);
 }
-
-QString GetText(const char *block, qsizetype at)
+void Get(const char *at, QString &text)
 {
-    return ReadTextSlot(block + at, kSlot);
+    text = ReadTextSlot(at, kSlot);
 }
 
 // Entries fill consecutive slots; a list shorter than the area is ended by
 // the marker, a full area has none. Entries beyond the area are not saved.
-void PutList(char *block, qsizetype at, const QStringList &list)
+void Put(char *at, const QStringList &list)
 {
     const qsizetype count = qMin(list.size(), TRegOptions::kListSlots);
     for (qsizetype i = 0; i < count; ++i)
-        PutText(block, at + i * kSlot, list[i]);
+        Put(at + i * kSlot, list[i]);
     if (count < TRegOptions::kListSlots)
-        std::memcpy(block + at + count * kSlot, kEndMarker, sizeof kEndMarker);
+        std::memcpy(at + count * kSlot, kEndMarker, sizeof kEndMarker);
 }
-
-QStringList GetList(const char *block, qsizetype at)
+void Get(const char *at, QStringList &list)
 {
-    QStringList list;
+    list.clear();
     for (qsizetype i = 0; i < TRegOptions::kListSlots; ++i) {
-        const char *slot = block + at + i * kSlot;
+        const char *slot = at + i * kSlot;
         // The marker is compared byte for byte, so a slot such as "(END)" or
         // "(end)x" is an ordinary entry.
         if (std::memcmp(slot, kEndMarker, sizeof kEndMarker) == 0)
             break;
         list << ReadTextSlot(slot, kSlot);
     }
-    return list;
 }
 
 QString StreamName(const QIODevice &stream)
@@ -131,57 +118,16 @@ void TRegOptions::Assign(const TPersistent &source)
     const auto *other = dynamic_cast<const TRegOptions *>(&source);
     if (!other)
         AssignError(source);
-    if (other == this)
-        return;
-    UseProxyServer = other->UseProxyServer;
-    AutoSaveLog = other->AutoSaveLog;
-    AutoShutDown = other->AutoShutDown;
-    FileMinSize = other->FileMinSize;
-    FileMaxSize = other->FileMaxSize;
-    SeekDeep = other->SeekDeep;
-    ProxyServerPort = other->ProxyServerPort;
-    ProxyLoginUserName = other->ProxyLoginUserName;
-    DefaultFolder = other->DefaultFolder;
-    DefaultLogFolder = other->DefaultLogFolder;
-    ProxyLoginPassword = other->ProxyLoginPassword;
-    ProxyServerAddr = other->ProxyServerAddr;
-    Scheme.Assign(other->Scheme);
-    ExcludeFiles = other->ExcludeFiles;
-    FileMasks = other->FileMasks;
-    EnableFileLimit = other->EnableFileLimit;
-    ProjectPath = other->ProjectPath;
-    NeedToLogin = other->NeedToLogin;
-    LoginPassword = other->LoginPassword;
-    LoginUserName = other->LoginUserName;
-    DefaultTaskAdded = other->DefaultTaskAdded;
+    *this = *other;
 }
 
 QByteArray TRegOptions::ToBlock() const
 {
     QByteArray bytes(kBlockSize, '\0');
-    char *block = bytes.data();
-    PutText(block, kDefaultFolderAt, DefaultFolder);
-    block[kEnableFileLimitAt] = EnableFileLimit ? 1 : 0;
-    PutInt32(block, kFileMaxSizeAt, FileMaxSize);
-    PutInt32(block, kFileMinSizeAt, FileMinSize);
-    PutInt32(block, kSeekDeepAt, SeekDeep);
-    block[kAutoShutDownAt] = AutoShutDown ? 1 : 0;
-    block[kUseProxyServerAt] = UseProxyServer ? 1 : 0;
-    PutText(block, kProxyServerAddrAt, ProxyServerAddr);
-    PutInt32(block, kProxyServerPortAt, ProxyServerPort);
-    PutText(block, kProxyLoginUserNameAt, ProxyLoginUserName);
-    PutText(block, kProxyLoginPasswordAt, ProxyLoginPassword);
-    PutText(block, kDefaultLogFolderAt, DefaultLogFolder);
-    block[kAutoSaveLogAt] = AutoSaveLog ? 1 : 0;
-    PutList(block, kFileMasksAt, FileMasks);
-    PutList(block, kExcludeFilesAt, ExcludeFiles);
-    block[kSchemeTypeAt] = static_cast<char>(Scheme.SchemeType);
-    PutInt32(block, kSchemeCountAt, Scheme.SchemeCount);
-    PutDouble(block, kSchemeStartDateAt, Scheme.SchemeStartDate);
-    PutDouble(block, kSchemeStartTimeAt, Scheme.SchemeStartTime);
-    block[kNeedToLoginAt] = NeedToLogin ? 1 : 0;
-    PutText(block, kLoginUserNameAt, LoginUserName);
-    PutText(block, kLoginPasswordAt, LoginPassword);
+    for (const TOptionField &field : OptionFields()) {
+        if (field.InBlock())
+            field.Visit(*this, [&](const auto &value) { Put(bytes.data() + field.BlockOffset, value); });
+    }
     return bytes;
 }
 
@@ -189,29 +135,10 @@ void TRegOptions::FromBlock(QByteArrayView bytes)
 {
     if (bytes.size() < kBlockSize)
         throw EZavelonError(QStringLiteral("The options block holds %1 of %2 bytes").arg(bytes.size()).arg(kBlockSize));
-    const char *block = bytes.data();
-    DefaultFolder = GetText(block, kDefaultFolderAt);
-    EnableFileLimit = block[kEnableFileLimitAt] != 0;
-    FileMaxSize = GetInt32(block, kFileMaxSizeAt);
-    FileMinSize = GetInt32(block, kFileMinSizeAt);
-    SeekDeep = GetInt32(block, kSeekDeepAt);
-    AutoShutDown = block[kAutoShutDownAt] != 0;
-    UseProxyServer = block[kUseProxyServerAt] != 0;
-    ProxyServerAddr = GetText(block, kProxyServerAddrAt);
-    ProxyServerPort = GetInt32(block, kProxyServerPortAt);
-    ProxyLoginUserName = GetText(block, kProxyLoginUserNameAt);
-    ProxyLoginPassword = GetText(block, kProxyLoginPasswordAt);
-    DefaultLogFolder = GetText(block, kDefaultLogFolderAt);
-    AutoSaveLog = block[kAutoSaveLogAt] != 0;
-    FileMasks = GetList(block, kFileMasksAt);
-    ExcludeFiles = GetList(block, kExcludeFilesAt);
-    Scheme.SchemeType = static_cast<std::uint8_t>(block[kSchemeTypeAt]);
-    Scheme.SchemeCount = GetInt32(block, kSchemeCountAt);
-    Scheme.SchemeStartDate = GetDouble(block, kSchemeStartDateAt);
-    Scheme.SchemeStartTime = GetDouble(block, kSchemeStartTimeAt);
-    NeedToLogin = block[kNeedToLoginAt] != 0;
-    LoginUserName = GetText(block, kLoginUserNameAt);
-    LoginPassword = GetText(block, kLoginPasswordAt);
+    for (const TOptionField &field : OptionFields()) {
+        if (field.InBlock())
+            field.Visit(*this, [&](auto &value) { Get(bytes.data() + field.BlockOffset, value); });
+    }
 }
 
 void TRegOptions::LoadFromStream(QIODevice &stream)

@@ -30,7 +30,7 @@ public:
     TRegOptions(const TRegOptions &) = default;
     TRegOptions &operator=(const TRegOptions &) = default;
 
-    // Copies every field, both lists entry by entry and the schedule, from
+    // A plain copy of every field (see OptionFields.h for the list) from
     // another TRegOptions; any other source is refused with the assignment
     // error.
     void Assign(const TPersistent &source) override;
@@ -65,7 +65,9 @@ public:
     // ProjectPath: the system's temporary folder, ending with the separator.
     static QString InitialFolder();
 
-    // Fields, named after their values in the settings store.
+    // Fields, named after their values in the settings store. Where each is
+    // kept (block, store) and who uses it is listed once, in OptionFields.h;
+    // a new field goes there too.
     bool UseProxyServer = false;
     bool AutoSaveLog = true;           // defaults only
     bool AutoShutDown = false;         // defaults only

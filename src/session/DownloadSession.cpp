@@ -6,6 +6,7 @@
 #include "engine/TaskList.h"
 #include "engine/TaskThread.h"
 #include "images/ImageLibrarySession.h"
+#include "session/DueRuns.h"
 #include "settings/Schedule.h"
 
 #include <QTimer>
@@ -36,6 +37,7 @@ TDownloadSession::TDownloadSession(const QString &libraryFileName, QObject *pare
 
 TDownloadSession::~TDownloadSession()
 {
+    // (Declared here so that TDueRuns is complete where it is destroyed.)
     try {
         ShutDown();
     } catch (const std::exception &) {
@@ -245,8 +247,29 @@ void TDownloadSession::StartDueTasks(double now)
         if (!slot || m_startedSlots.value(task, -1) == *slot)
             continue;
         m_startedSlots.insert(task, *slot);
+        if (m_dueRuns && !ClaimSlot(*task, *slot))
+            continue;
         RunScheduled(task);
     }
+}
+
+void TDownloadSession::SetDueRunsFile(const QString &fileName)
+{
+    m_dueRuns = std::make_unique<TDueRuns>(fileName);
+}
+
+bool TDownloadSession::ClaimSlot(const TTask &task, std::int64_t slot)
+{
+    // Another program on the home may have started it for this slot already.
+    const std::optional<std::int64_t> last = m_dueRuns->LastSlot(task.FileName());
+    if (last && *last >= slot)
+        return false;
+    try {
+        m_dueRuns->Record(task.FileName(), slot);
+    } catch (const std::exception &error) {
+        emit Error(ErrorText(error));
+    }
+    return true;
 }
 
 // ---- The end ------------------------------------------------------------------

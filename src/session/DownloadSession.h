@@ -10,6 +10,7 @@
 #include <memory>
 
 class QTimer;
+class TDueRuns;
 class TFilesView;
 class TImageLibrary;
 class TImageLibrarySession;
@@ -115,6 +116,9 @@ public:
 
     // Starts the 300 ms timer that calls Tick (the desktop program).
     void StartMainTimer();
+    // Shares the slots scheduled tasks were started for with the other
+    // programs on the home, through this file (see TDueRuns).
+    void SetDueRunsFile(const QString &fileName);
     // One tick at `now` (local, days since 1899-12-30): Ticked() first (the
     // report), then every stopped task of TaskList whose schedule is due
     // for a slot it has not been started for yet starts (RunScheduled).
@@ -155,6 +159,9 @@ signals:
 private:
     void TaskEnded(TTask *task);
     void StartDueTasks(double now);
+    // False when the due-runs file says the task was started for `slot`
+    // already; otherwise records it there.
+    bool ClaimSlot(const TTask &task, std::int64_t slot);
     void Started(TTask *task);
 
     std::unique_ptr<TImageLibrarySession> m_library;
@@ -168,6 +175,7 @@ private:
     QTimer *m_mainTimer = nullptr;
     // The schedule slot each task was last started for.
     QHash<const TTask *, std::int64_t> m_startedSlots;
+    std::unique_ptr<TDueRuns> m_dueRuns;
     std::function<bool()> m_shutDownWanted;
     bool m_shutDown = false;
 };

@@ -2,20 +2,20 @@
 
 #include "engine/Errors.h"
 #include "engine/FileNames.h"
+#include "engine/OptionFields.h"
 #include "engine/ProgramHome.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #include <exception>
+#include <type_traits>
 
 namespace {
 
 const QString kWindowKey = QStringLiteral("\\Software\\TORVELLAN\\ZAV\\Window");
 const QString kMenuKey = QStringLiteral("\\Software\\TORVELLAN\\ZAV\\Menu");
 const QString kOptionsKey = QStringLiteral("\\Software\\TORVELLAN\\ZAV\\Options");
-const QString kFileMasksKey = QStringLiteral("\\Software\\TORVELLAN\\ZAV\\Options\\FileMasks");
-const QString kExcludeFilesKey = QStringLiteral("\\Software\\TORVELLAN\\ZAV\\Options\\ExcludeFiles");
 const QString kSchemeKey = QStringLiteral("\\Software\\TORVELLAN\\ZAV\\Options\\Scheme");
 
 const QString kImagesFolder = QStringLiteral("Images");
@@ -26,6 +26,72 @@ const QString kProjectsSub = QStringLiteral("Projects");
 bool IsFolder(const QString &path)
 {
     return !path.isEmpty() && QFileInfo(path).isDir();
+}
+
+// The key of an option field: a list has a key of its own named after it,
+// the schedule's fields share "Options\Scheme", the rest are values of
+// "Options".
+QString KeyOf(const TOptionField &field)
+{
+    if (field.Type() == TOptionType::TextList)
+        return kOptionsKey + QLatin1Char('\\') + QLatin1String(field.Name);
+    if (field.InScheme())
+        return kSchemeKey;
+    return kOptionsKey;
+}
+
+bool InOptionsKey(const TOptionField &field)
+{
+    return KeyOf(field) == kOptionsKey;
+}
+
+bool BelowOptionsKey(const TOptionField &field)
+{
+    return !InOptionsKey(field);
+}
+
+// Typed values of the store: flags and integers are REG_DWORD, SchemeType
+// goes into its 8-bit field, date-times are 8-byte binaries.
+void ReadValue(const TRegistry &reg, const QString &name, bool &value)
+{
+    value = reg.ReadBool(name);
+}
+void ReadValue(const TRegistry &reg, const QString &name, std::int32_t &value)
+{
+    value = reg.ReadInteger(name);
+}
+void ReadValue(const TRegistry &reg, const QString &name, std::uint8_t &value)
+{
+    value = static_cast<std::uint8_t>(reg.ReadInteger(name));
+}
+void ReadValue(const TRegistry &reg, const QString &name, double &value)
+{
+    value = reg.ReadFloat(name);
+}
+void ReadValue(const TRegistry &reg, const QString &name, QString &value)
+{
+    value = reg.ReadString(name);
+}
+
+void WriteValue(TRegistry &reg, const QString &name, bool value)
+{
+    reg.WriteBool(name, value);
+}
+void WriteValue(TRegistry &reg, const QString &name, std::int32_t value)
+{
+    reg.WriteInteger(name, value);
+}
+void WriteValue(TRegistry &reg, const QString &name, std::uint8_t value)
+{
+    reg.WriteInteger(name, value);
+}
+void WriteValue(TRegistry &reg, const QString &name, double value)
+{
+    reg.WriteFloat(name, value);
+}
+void WriteValue(TRegistry &reg, const QString &name, const QString &value)
+{
+    reg.WriteString(name, value);
 }
 
 } // namespace
@@ -119,38 +185,56 @@ void TRegSettings::ReadStore()
     Menu.FitImages = reg.ReadBool(QStringLiteral("FitImages"));
     Menu.ImageSort = static_cast<std::uint8_t>(reg.ReadInteger(QStringLiteral("ImageSort")));
 
-    OpenKey(kOptionsKey);
-    Options.DefaultFolder = reg.ReadString(QStringLiteral("DefaultFolder"));
-    Options.EnableFileLimit = reg.ReadBool(QStringLiteral("EnableFileLimit"));
-    Options.FileMaxSize = reg.ReadInteger(QStringLiteral("FileMaxSize"));
-    Options.FileMinSize = reg.ReadInteger(QStringLiteral("FileMinSize"));
-    Options.SeekDeep = reg.ReadInteger(QStringLiteral("SeekDeep"));
-    Options.AutoShutDown = reg.ReadBool(QStringLiteral("AutoShutDown"));
-    Options.UseProxyServer = reg.ReadBool(QStringLiteral("UseProxyServer"));
-    Options.ProxyServerAddr = reg.ReadString(QStringLiteral("ProxyServerAddr"));
-    Options.ProxyServerPort = reg.ReadInteger(QStringLiteral("ProxyServerPort"));
-    Options.ProxyLoginUserName = reg.ReadString(QStringLiteral("ProxyLoginUserName"));
-    Options.ProxyLoginPassword = reg.ReadString(QStringLiteral("ProxyLoginPassword"));
-    Options.DefaultLogFolder = reg.ReadString(QStringLiteral("DefaultLogFolder"));
-    Options.AutoSaveLog = reg.ReadBool(QStringLiteral("AutoSaveLog"));
-    Options.ProjectPath = reg.ReadString(QStringLiteral("ProjectPath"));
-    Options.DefaultTaskAdded = reg.ReadBool(QStringLiteral("DefaultTaskAdded"));
-
-    // One missing folder moves all three back to the working folders, so the
-    // three always belong together.
+    // The Options key's own values first: one missing folder moves all three
+    // back to the working folders, so the three always belong together.
+    ReadOptionFields(InOptionsKey);
     if (!IsFolder(Options.DefaultFolder) || !IsFolder(Options.DefaultLogFolder) || !IsFolder(Options.ProjectPath)) {
         MakeWorkingFolders();
         SetWorkingFolders();
     }
+    ReadOptionFields(BelowOptionsKey);
+}
 
-    ReadList(kFileMasksKey, Options.FileMasks);
-    ReadList(kExcludeFilesKey, Options.ExcludeFiles);
+// The store's option fields that `which` selects, in the table's order; each
+// key is opened when its first field comes.
+void TRegSettings::ReadOptionFields(bool (*which)(const TOptionField &))
+{
+    QString openKey;
+    for (const TOptionField &field : OptionFields()) {
+        if (!field.InStore() || !which(field))
+            continue;
+        const QString key = KeyOf(field);
+        field.Visit(Options, [&](auto &value) {
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, QStringList>) {
+                ReadList(key, value);
+            } else {
+                if (key != openKey)
+                    OpenKey(key);
+                ReadValue(m_registry, QString::fromLatin1(field.Name), value);
+            }
+        });
+        openKey = key;
+    }
+}
 
-    OpenKey(kSchemeKey);
-    Options.Scheme.SchemeType = static_cast<std::uint8_t>(reg.ReadInteger(QStringLiteral("SchemeType")));
-    Options.Scheme.SchemeCount = reg.ReadInteger(QStringLiteral("SchemeCount"));
-    Options.Scheme.SchemeStartDate = reg.ReadFloat(QStringLiteral("SchemeStartDate"));
-    Options.Scheme.SchemeStartTime = reg.ReadFloat(QStringLiteral("SchemeStartTime"));
+void TRegSettings::WriteOptionFields()
+{
+    QString openKey;
+    for (const TOptionField &field : OptionFields()) {
+        if (!field.InStore())
+            continue;
+        const QString key = KeyOf(field);
+        field.Visit(Options, [&](const auto &value) {
+            if constexpr (std::is_same_v<std::remove_cvref_t<decltype(value)>, QStringList>) {
+                WriteList(key, value);
+            } else {
+                if (key != openKey)
+                    OpenKey(key);
+                WriteValue(m_registry, QString::fromLatin1(field.Name), value);
+            }
+        });
+        openKey = key;
+    }
 }
 
 // Every value of the key, in enumeration order, whatever its name.
@@ -194,31 +278,7 @@ void TRegSettings::Save()
     reg.WriteBool(QStringLiteral("FitImages"), Menu.FitImages);
     reg.WriteInteger(QStringLiteral("ImageSort"), Menu.ImageSort);
 
-    OpenKey(kOptionsKey);
-    reg.WriteString(QStringLiteral("DefaultFolder"), Options.DefaultFolder);
-    reg.WriteBool(QStringLiteral("EnableFileLimit"), Options.EnableFileLimit);
-    reg.WriteInteger(QStringLiteral("FileMaxSize"), Options.FileMaxSize);
-    reg.WriteInteger(QStringLiteral("FileMinSize"), Options.FileMinSize);
-    reg.WriteInteger(QStringLiteral("SeekDeep"), Options.SeekDeep);
-    reg.WriteBool(QStringLiteral("AutoShutDown"), Options.AutoShutDown);
-    reg.WriteBool(QStringLiteral("UseProxyServer"), Options.UseProxyServer);
-    reg.WriteString(QStringLiteral("ProxyServerAddr"), Options.ProxyServerAddr);
-    reg.WriteInteger(QStringLiteral("ProxyServerPort"), Options.ProxyServerPort);
-    reg.WriteString(QStringLiteral("ProxyLoginUserName"), Options.ProxyLoginUserName);
-    reg.WriteString(QStringLiteral("ProxyLoginPassword"), Options.ProxyLoginPassword);
-    reg.WriteString(QStringLiteral("DefaultLogFolder"), Options.DefaultLogFolder);
-    reg.WriteBool(QStringLiteral("AutoSaveLog"), Options.AutoSaveLog);
-    reg.WriteString(QStringLiteral("ProjectPath"), Options.ProjectPath);
-    reg.WriteBool(QStringLiteral("DefaultTaskAdded"), Options.DefaultTaskAdded);
-
-    WriteList(kFileMasksKey, Options.FileMasks);
-    WriteList(kExcludeFilesKey, Options.ExcludeFiles);
-
-    OpenKey(kSchemeKey);
-    reg.WriteInteger(QStringLiteral("SchemeType"), Options.Scheme.SchemeType);
-    reg.WriteInteger(QStringLiteral("SchemeCount"), Options.Scheme.SchemeCount);
-    reg.WriteFloat(QStringLiteral("SchemeStartDate"), Options.Scheme.SchemeStartDate);
-    reg.WriteFloat(QStringLiteral("SchemeStartTime"), Options.Scheme.SchemeStartTime);
+    WriteOptionFields();
 
     reg.Flush();
 }

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+struct TOptionField;
+
 // The application's per-user state between runs: window placement (Window),
 // view toggles (Menu) and the default options new tasks start from
 // (Options). Kept in the settings store "registry.reg" of the program's home
@@ -75,6 +77,8 @@ public:
 private:
     void ReadStore();
     void OpenKey(const QString &path);
+    void ReadOptionFields(bool (*which)(const TOptionField &));
+    void WriteOptionFields();
     void ReadList(const QString &keyPath, QStringList &list);
     void WriteList(const QString &keyPath, const QStringList &list);
     void SetWorkingFolders();

@@ -21,11 +21,19 @@ public:
     void Assign(const TPersistent &source) override;
     QString ClassName() const override { return QStringLiteral("TRegWindow"); }
 
+    // The state the window takes: State when it is one of the three, else
+    // normal. A value no window state has (a hand-edited or foreign store)
+    // must not keep the rest of the window's settings from applying.
+    std::uint8_t KnownState() const
+    {
+        return State <= wsMaximized ? State : std::uint8_t(wsNormal);
+    }
+
     std::int32_t Height = 400;   // pixels
     std::int32_t Top = 0;
     std::int32_t Left = 0;
     std::int32_t Width = 600;
-    std::uint8_t State = wsNormal;
+    std::uint8_t State = wsNormal; // as stored; see KnownState
     bool ShowMinPrompt = true;   // prompt when the window closes into the tray
     bool ShowTip = true;         // tip of the day at start
     std::int32_t TipIndex = 0;   // the next tip

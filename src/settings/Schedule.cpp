@@ -127,6 +127,22 @@ std::optional<std::int64_t> DueSlot(const TRegScheme &scheme, double now)
     }
 }
 
+std::optional<std::int64_t> OpenSlot(const TRegScheme &scheme, double now)
+{
+    if (!InRange(now) || !InRange(scheme.SchemeStartDate) || !InRange(scheme.SchemeStartTime))
+        return std::nullopt;
+    if (scheme.SchemeType != TRegScheme::stEvery)
+        return DueSlot(scheme, now);
+    // The last slot whose window has opened: reached ten seconds early, as
+    // by the desktop's timer, and open until the next one is reached.
+    const long double start = static_cast<long double>(scheme.SchemeStartDate) + scheme.SchemeStartTime;
+    const std::int64_t first = ToMs(start);
+    const std::int64_t reference = ToMs(now) + kHourlyWindowMs;
+    if (reference <= first)
+        return std::nullopt;
+    return first + (reference - first - 1) / kMsPerHour * kMsPerHour;
+}
+
 bool IsDue(const TRegScheme &scheme, double now)
 {
     return DueSlot(scheme, now).has_value();

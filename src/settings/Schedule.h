@@ -47,3 +47,11 @@ bool IsDue(const TRegScheme &scheme, double now);
 // slot for ten seconds, so whoever starts tasks by schedule remembers the
 // slot it started a task for and starts it once per slot.
 std::optional<std::int64_t> DueSlot(const TRegScheme &scheme, double now);
+
+// The latest slot that has opened by `now`, for a caller that looks only now
+// and then (a timer every minute): an hourly slot opens when the desktop's
+// timer would start it (ten seconds early) and stays open until the next
+// one opens; a due day is open all day. Nothing before the first slot, and
+// on a day that is not due. Starting a task once per open slot never misses
+// an hourly slot and starts a daily, weekly or monthly task once on its day.
+std::optional<std::int64_t> OpenSlot(const TRegScheme &scheme, double now);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/WidgetTestSupport.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -16,15 +18,6 @@ class TMainForm;
 int PowerOffRequests();
 void ResetPowerOffRequests();
 
-// Error reports recorded instead of shown as message boxes.
-class TErrorLog
-{
-public:
-    TErrorLog();
-    ~TErrorLog();
-    QStringList Texts;
-};
-
 // A temporary program home, set as ProgramHome() for the test's duration.
 class TTempHome
 {
@@ -35,21 +28,6 @@ public:
 
 private:
     QTemporaryDir m_dir;
-};
-
-// Runs `action` on the next modal widget that opens (polling the event loop),
-// once. The handler stays armed until a modal widget appeared or it is
-// destroyed; Fired() tells whether it ran.
-class TModalHandler
-{
-public:
-    explicit TModalHandler(std::function<void(QWidget *modal)> action);
-    ~TModalHandler();
-    bool Fired() const { return *m_fired; }
-
-private:
-    std::shared_ptr<bool> m_fired;
-    std::shared_ptr<bool> m_armed;
 };
 
 // Writes settings into the store of the current home before a start.

@@ -6,13 +6,16 @@
 #include "app/MainForm.h"
 #include "app/StatePanel.h"
 #include "images/ui/PicturesPanel.h"
+#include "settings/RegSettings.h"
 
 #include <QAction>
 #include <QEnterEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -217,6 +220,23 @@ private slots:
         state->trigger();
         QVERIFY(!static_cast<QWidget *>(form->StatePanel())->isHidden());
         QTRY_VERIFY(!splitter->handle(stateIndex)->isHidden());
+    }
+
+    void OptionsEditTheDefaultsInMemory()
+    {
+        const int before = form->Settings->Options.SeekDeep;
+        TModalHandler answer([](QWidget *modal) {
+            QCOMPARE(modal->windowTitle(), QStringLiteral("Default options"));
+            modal->findChild<QSlider *>(QStringLiteral("SeekDeepTrackBar"))->setValue(12);
+            QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("OkButton")), Qt::LeftButton);
+        });
+        form->Action(QStringLiteral("ViewOptionAction"))->trigger();
+        QVERIFY(answer.Fired());
+        QCOMPARE(form->Settings->Options.SeekDeep, 12);
+        // The store gets them at exit, not now.
+        TRegSettings stored(home->Path());
+        stored.Load();
+        QCOMPARE(stored.Options.SeekDeep, before);
     }
 
     void LayoutHoldsTheDescribedAreas()

@@ -22,7 +22,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QSet>
 #include <QTcpServer>
 #include <QTest>
@@ -207,17 +206,38 @@ private slots:
         QCOMPARE(form->size(), QSize(500, 380));
     }
 
-    void PlacementFallsBackToTheWholeScreen()
+    void UnknownWindowStateCountsAsNormalAndTheRestApplies()
     {
         StoreSettings([](TRegSettings &settings) {
             settings.Window.Left = 40;
+            settings.Window.Top = 30;
+            settings.Window.Width = 500;
+            settings.Window.Height = 380;
             settings.Window.State = 7; // no window state has this value
+            settings.Menu.ShowStandardToolBar = false;
+            settings.Menu.ShowStatePanel = false;
+            settings.Menu.FitImages = true;
+            settings.Menu.ImageSort = TRegMenu::isBySize;
         });
         auto form = MakeMainForm();
-        const QScreen *screen = QGuiApplication::primaryScreen();
-        QCOMPARE(form->pos(), QPoint(0, 0));
-        QCOMPARE(form->size(), QSize(screen->geometry().width(), screen->availableGeometry().height()));
+        QVERIFY(!form->isMinimized() && !form->isMaximized());
+        QCOMPARE(form->pos(), QPoint(40, 30));
+        QCOMPARE(form->size(), QSize(500, 380));
+        QVERIFY(!form->Action(QStringLiteral("ViewShowHideStdBarAction"))->isChecked());
+        QVERIFY(!form->Action(QStringLiteral("ViewShowHideStateAction"))->isChecked());
+        QVERIFY(form->Action(QStringLiteral("ImagesFitAction"))->isChecked());
+        QVERIFY(form->Action(QStringLiteral("ImagesSortBySizeAction"))->isChecked());
         QCOMPARE(errors->Texts, QStringList());
+
+        // Exit writes the user's choices back, not the defaults.
+        form->Action(QStringLiteral("TasksExitAction"))->trigger();
+        form.reset();
+        const auto settings = StoredSettings();
+        QCOMPARE(int(settings->Window.State), int(TRegWindow::wsNormal));
+        QVERIFY(!settings->Menu.ShowStandardToolBar);
+        QVERIFY(!settings->Menu.ShowStatePanel);
+        QVERIFY(settings->Menu.FitImages);
+        QCOMPARE(int(settings->Menu.ImageSort), int(TRegMenu::isBySize));
     }
 
     void CloseHidesIntoTheTrayAndPromptsUntilTold()

@@ -22,6 +22,7 @@
 #include "settings/RegSettings.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -264,6 +265,53 @@ private slots:
         QVERIFY(!form->Action(TCommandId::TasksStopAll)->isEnabled());
         QVERIFY(form->Action(TCommandId::TasksRun)->isEnabled());
         site->Release(QStringLiteral("/held.jpg"));
+    }
+
+    void NewPutsTheTaskIntoTheSelectedFolderAndPropertiesRewritesIt()
+    {
+        Start();
+        Select(QStringLiteral("Folder"));
+        {
+            TModalHandler fill([this](QWidget *dialog) {
+                QTest::keyClicks(Find<QLineEdit>(dialog, "UrlEdit"), site->Url(QStringLiteral("/")));
+                QLineEdit *name = Find<QLineEdit>(dialog, "NameEdit");
+                name->clear();
+                QTest::keyClicks(name, QStringLiteral("Made here"));
+                Find<QPushButton>(dialog, "OkButton")->click();
+            });
+            form->Action(TCommandId::TasksNew)->trigger();
+            QVERIFY(fill.Fired());
+        }
+        const QString path = projects + QStringLiteral("Folder/Made here.wrp");
+        QVERIFY(QFileInfo::exists(path));
+        const QModelIndex node = Model().FindPath(path);
+        QVERIFY(node.isValid());
+        QCOMPARE(node.data().toString(), QStringLiteral("Made here"));
+        QCOMPARE(Find<QTreeView>(form.get(), "TasksTreeView")->currentIndex(), node);
+        TTask *task = form->TreeCommands()->SelectedTask();
+        QVERIFY(task && task->Shown());
+        QVERIFY(!task->ID().isEmpty());
+        QCOMPARE(task->URL().URI(), site->Url(QStringLiteral("/")));
+        QVERIFY(form->Action(TCommandId::TasksRun)->isEnabled());
+
+        // Properties: the note changes in the file; the node keeps its caption.
+        {
+            TModalHandler edit([](QWidget *dialog) {
+                QTest::keyClicks(Find<QWidget>(dialog, "NoteEdit"), QStringLiteral("a note"));
+                Find<QPushButton>(dialog, "OkButton")->click();
+            });
+            QTreeView *tree = Find<QTreeView>(form.get(), "TasksTreeView");
+            const QPoint at = tree->visualRect(node).center();
+            QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, at);
+            QVERIFY(edit.Fired());
+        }
+        TTask written;
+        written.LoadFromFile(path);
+        QCOMPARE(written.Note(), QStringLiteral("a note"));
+        QCOMPARE(written.ID(), task->ID());
+        QVERIFY(errors->Texts.isEmpty());
     }
 
     void SaveUrlWritesTheListWithCrLf()

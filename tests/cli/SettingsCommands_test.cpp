@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 // A home and a current folder of its own for every test.
@@ -32,6 +34,15 @@ protected:
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
         task.LoadFromFile(Project());
+    }
+
+    // Changes the default options in the home's settings store.
+    void StoreDefaults(const std::function<void(TRegOptions &)> &change) const
+    {
+        TRegSettings settings(Home());
+        settings.Load();
+        change(settings.Options);
+        settings.Save();
     }
 
     QTemporaryDir home;
@@ -156,7 +167,58 @@ TEST_F(SettingsCli, NewTaskStartsFromTheStoredDefaults)
     EXPECT_EQ(o.ExcludeFiles, QStringList({"spacer.gif", "b.gif"}));
     EXPECT_EQ(o.Scheme.SchemeType, 2);
     EXPECT_EQ(o.Scheme.SchemeStartDate, 45000);
-    EXPECT_FALSE(o.UseProxyServer); // the proxy is not part of a new task
+    EXPECT_TRUE(o.UseProxyServer); // the default proxy reaches the new task
+}
+
+TEST_F(SettingsCli, NewTaskTakesTheDefaultProxySettings)
+{
+    StoreDefaults([](TRegOptions &defaults) {
+        defaults.UseProxyServer = true;
+        defaults.ProxyServerAddr = QStringLiteral("proxy.example");
+        defaults.ProxyServerPort = 3128;
+        defaults.ProxyLoginUserName = QStringLiteral("me");
+        defaults.ProxyLoginPassword = QStringLiteral("se:cret");
+        // What only the defaults use stays out of a task.
+        defaults.AutoShutDown = true;
+        defaults.AutoSaveLog = false;
+    });
+    const CliRun made = Run({QStringLiteral("task"), QStringLiteral("new"), Project(), QStringLiteral("--url"),
+                             QStringLiteral("a.example")});
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const CliRun shown = Run({QStringLiteral("task"), QStringLiteral("show"), Project()});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err.toStdString();
+    const QJsonObject options = QJsonDocument::fromJson(shown.out).object()[QStringLiteral("Options")].toObject();
+    EXPECT_TRUE(options[QStringLiteral("UseProxyServer")].toBool());
+    EXPECT_EQ(options[QStringLiteral("ProxyServerAddr")].toString(), QStringLiteral("proxy.example"));
+    EXPECT_EQ(options[QStringLiteral("ProxyServerPort")].toInt(), 3128);
+    EXPECT_EQ(options[QStringLiteral("ProxyLoginUserName")].toString(), QStringLiteral("me"));
+    EXPECT_EQ(options[QStringLiteral("ProxyLoginPassword")].toString(), QStringLiteral("se:cret"));
+    EXPECT_FALSE(options[QStringLiteral("AutoShutDown")].toBool());
+    EXPECT_TRUE(options[QStringLiteral("AutoSaveLog")].toBool());
+    EXPECT_EQ(options[QStringLiteral("DefaultLogFolder")].toString(), TRegOptions().DefaultLogFolder);
+}
+
+TEST_F(SettingsCli, NewTaskRefusesListsLongerThanAProjectFileKeeps)
+{
+    StoreDefaults([](TRegOptions &defaults) {
+        defaults.ExcludeFiles.clear();
+        for (int i = 0; i < 255; ++i)
+            defaults.ExcludeFiles << QStringLiteral("x%1.gif").arg(i);
+    });
+    const QStringList base = {QStringLiteral("task"), QStringLiteral("new"), Project(), QStringLiteral("--url"),
+                              QStringLiteral("a.example"), QStringLiteral("--exclude"), QStringLiteral("last.gif")};
+    // 256 entries fit.
+    ASSERT_EQ(Run(base).exitCode, 0);
+    TTask task;
+    task.LoadFromFile(Project());
+    EXPECT_EQ(task.Options().ExcludeFiles.size(), 256);
+    EXPECT_EQ(task.Options().ExcludeFiles.last(), QStringLiteral("last.gif"));
+    // 257 do not: refused, nothing written.
+    QFile::remove(Project());
+    const CliRun refused = Run(base + QStringList{QStringLiteral("--exclude"), QStringLiteral("more.gif")});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("more than 256 entries")) << refused.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Project()));
 }
 
 TEST_F(SettingsCli, NewTaskTakesEveryOption)

@@ -8,6 +8,7 @@
 #include "engine/WorkerHarness.h"
 #include "images/ImageLibrary.h"
 #include "session/DownloadSession.h"
+#include "session/DueRuns.h"
 
 #include <QDate>
 #include <QDir>
@@ -191,6 +192,37 @@ TEST_F(DownloadSessionTest, DueScheduleStartsATaskOncePerSlot)
     ASSERT_TRUE(PumpUntil([&] { return finished.count() == 2; }));
     EXPECT_EQ(daily->Items().Count(), 3);
     EXPECT_EQ(daily->DoneCount(), 3);
+}
+
+TEST_F(DownloadSessionTest, ProgramsOnOneHomeStartAScheduledTaskOncePerSlot)
+{
+    const QString file = WriteTask(QStringLiteral("shared"));
+    const double today = std::trunc(NowDays());
+    {
+        TTask scheduled;
+        scheduled.LoadFromFile(file);
+        scheduled.Options().Scheme.SchemeType = TRegScheme::stDaily;
+        scheduled.Options().Scheme.SchemeStartDate = today - 1;
+        scheduled.SaveToFile(file);
+    }
+    const QString dueRuns = Path(QStringLiteral("due-runs.txt"));
+    int started = 0;
+    for (int program = 0; program < 2; ++program) {
+        auto session = MakeSession();
+        session->SetDueRunsFile(dueRuns);
+        TTask *task = session->OpenTask(file);
+        QSignalSpy finished(session.get(), &TDownloadSession::TaskFinished);
+        session->Tick(today + 0.25);
+        if (!task->Stopped()) {
+            ++started;
+            ASSERT_TRUE(PumpUntil([&] { return finished.count() == 1; }));
+        }
+        session->ShutDown();
+    }
+    EXPECT_EQ(started, 1) << "the second program found the slot taken";
+    TDueRuns runs(dueRuns);
+    EXPECT_EQ(runs.LastSlot(file), std::int64_t(today) * 86400000);
+    EXPECT_EQ(runs.LastSlot(Path(QStringLiteral("other.wrp"))), std::nullopt);
 }
 
 TEST_F(DownloadSessionTest, ShutDownStopsWritesAndRecordsEverySavedPicture)

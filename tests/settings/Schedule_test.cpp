@@ -122,3 +122,30 @@ TEST(Schedule, Description)
     EXPECT_EQ(Description(Scheme(9, Day(2025, 6, 11), 0, 3)), QString());
     EXPECT_EQ(Description(Scheme(TRegScheme::stDaily, std::numeric_limits<double>::infinity(), 0, 3)), QString());
 }
+
+TEST(Schedule, DueAndOpenSlots)
+{
+    const double day = Day(2025, 6, 11);
+    const double ten = TimeOfDay(10, 0, 0);
+    const TRegScheme hourly = Scheme(TRegScheme::stEvery, day, ten);
+    const TRegScheme daily = Scheme(TRegScheme::stDaily, day - 3, ten);
+    const auto ms = [](double days) { return std::int64_t(std::llround(days * 86400000.0)); };
+    const std::int64_t tenOClock = ms(day + ten);
+    const std::int64_t elevenOClock = tenOClock + 3600000;
+    struct Case { const char *what; TRegScheme scheme; double now; std::optional<std::int64_t> due; std::optional<std::int64_t> open; };
+    const Case cases[] = {
+        {"hourly, before the first window", hourly, At(2025, 6, 11, 9, 59, 50), std::nullopt, std::nullopt},
+        {"hourly, nine seconds early", hourly, At(2025, 6, 11, 9, 59, 51), tenOClock, tenOClock},
+        {"hourly, on the slot", hourly, At(2025, 6, 11, 10, 0, 0), tenOClock, tenOClock},
+        // The desktop's ten seconds are over; a timer every minute still finds the slot open.
+        {"hourly, a minute later", hourly, At(2025, 6, 11, 10, 1, 0), std::nullopt, tenOClock},
+        {"hourly, next window", hourly, At(2025, 6, 11, 10, 59, 55), elevenOClock, elevenOClock},
+        {"daily, due day", daily, At(2025, 6, 11, 18, 0, 0), ms(day), ms(day)},
+        {"none", Scheme(TRegScheme::stNone, day, ten), day + 0.5, std::nullopt, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(DueSlot(c.scheme, c.now), c.due) << c.what;
+        EXPECT_EQ(OpenSlot(c.scheme, c.now), c.open) << c.what;
+        EXPECT_EQ(IsDue(c.scheme, c.now), c.due.has_value()) << c.what;
+    }
+}

@@ -1,0 +1,45 @@
+#include "settings/ui/FolderField.h"
+
+#include "settings/ui/EditorLayout.h"
+#include "widgets/FolderPicker.h"
+
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+TFolderField::TFolderField(const QString &name, const QString &caption, const QString &pickerTitle, QWidget *parent)
+    : QWidget(parent)
+    , m_pickerTitle(pickerTitle)
+{
+    m_edit = new QLineEdit(this);
+    m_edit->setObjectName(name + QStringLiteral("Edit"));
+    auto *browse = new QPushButton(QStringLiteral("&Browse"), this);
+    browse->setObjectName(name + QStringLiteral("BrowseButton"));
+    browse->setAutoDefault(false);
+    connect(browse, &QPushButton::clicked, this, &TFolderField::BrowseClicked);
+    connect(m_edit, &QLineEdit::textChanged, this, &TFolderField::TextChanged);
+
+    auto *layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(FieldCaption(caption, m_edit, this), 0, 0, 1, 2);
+    layout->addWidget(m_edit, 1, 0);
+    layout->addWidget(browse, 1, 1);
+    setFocusProxy(m_edit);
+}
+
+QString TFolderField::Text() const
+{
+    return m_edit->text();
+}
+
+void TFolderField::SetText(const QString &text)
+{
+    m_edit->setText(text);
+}
+
+void TFolderField::BrowseClicked()
+{
+    QString folder = m_edit->text();
+    if (BrowseForFolder(m_pickerTitle, QString(), folder))
+        m_edit->setText(folder);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+// What every test of windows needs: error reports recorded instead of shown,
+// and a way to answer the modal dialog a click opens.
+
+// Error reports recorded instead of shown as message boxes.
+class TErrorLog
+{
+public:
+    TErrorLog();
+    ~TErrorLog();
+    QStringList Texts;
+};
+
+// Runs `action` on the next modal widget that opens (polling the event loop),
+// once. The handler stays armed until a modal widget appeared or it is
+// destroyed; Fired() tells whether it ran.
+class TModalHandler
+{
+public:
+    explicit TModalHandler(std::function<void(QWidget *modal)> action);
+    ~TModalHandler();
+    bool Fired() const { return *m_fired; }
+
+private:
+    std::shared_ptr<bool> m_fired;
+    std::shared_ptr<bool> m_armed;
+};
