@@ -47,36 +47,32 @@ private:
     TErrorReporter m_previous;
 };
 
-// Whether "New" made a task: its node is added to the tree and selected.
+// Whether "New" made a task: a task node other than the one before is
+// selected afterwards, or the same node now stands for another task (a
+// file of the same name replaced).
 class TNewTaskWatch
 {
 public:
     explicit TNewTaskWatch(TMainForm &form)
         : m_form(form)
-        , m_before(TTaskTreeModel::NodePath(form.TreePanel()->Current()))
+        , m_pathBefore(TTaskTreeModel::NodePath(form.TreePanel()->Current()))
+        , m_taskBefore(form.TreeCommands()->SelectedTask(false))
     {
-        TTaskTreeModel *model = &form.TreePanel()->Model();
-        m_connection = QObject::connect(model, &QAbstractItemModel::rowsInserted, model,
-                                        [this, model](const QModelIndex &parent, int first, int last) {
-                                            for (int row = first; row <= last; ++row) {
-                                                if (TTaskTreeModel::IsTaskNode(model->index(row, 0, parent)))
-                                                    m_taskNodeAdded = true;
-                                            }
-                                        });
     }
-    ~TNewTaskWatch() { QObject::disconnect(m_connection); }
 
     bool TaskMade() const
     {
         const QModelIndex now = m_form.TreePanel()->Current();
-        return m_taskNodeAdded || (TTaskTreeModel::IsTaskNode(now) && TTaskTreeModel::NodePath(now) != m_before);
+        if (!TTaskTreeModel::IsTaskNode(now))
+            return false;
+        const TTask *task = m_form.TreeCommands()->SelectedTask(false);
+        return task && (TTaskTreeModel::NodePath(now) != m_pathBefore || task != m_taskBefore);
     }
 
 private:
     TMainForm &m_form;
-    QString m_before;
-    bool m_taskNodeAdded = false;
-    QMetaObject::Connection m_connection;
+    QString m_pathBefore;
+    const TTask *m_taskBefore;
 };
 
 QString ErrorText(const std::exception &error)
@@ -225,8 +221,11 @@ THandOverReply TBrowserHandOver::CreateUrl(TMainForm &form, const QString &url)
         ExecuteAction(form.Action(TCommandId::TasksNew));
         // A cancelled window makes no task, and then nothing runs: another
         // task that happens to be selected was not asked for.
-        if (!watch.TaskMade())
+        if (!watch.TaskMade()) {
+            if (!errors.Texts.isEmpty())
+                return THandOverReply::Failure(errors.Texts.last());
             return {THandOverResult::Cancelled, QStringLiteral("No task was made.")};
+        }
         ExecuteAction(form.Action(TCommandId::TasksRun));
         const TTask *task = form.TreeCommands()->SelectedTask(false);
         if (task && !task->Stopped())

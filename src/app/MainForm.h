@@ -52,11 +52,9 @@ public:
     TCommandSet *Commands = nullptr;
     QTimer *LoadTipTimer = nullptr;
 
-    // The browser hand-over: while FromBrowser is set, "New" opens the New
-    // Task window with BrowserUrl and without the clipboard pick-up.
-    // BrowserUrl keeps the last address handed over.
-    bool FromBrowser = false;
-    QString BrowserUrl;
+    // While FromBrowser is set, "New" opens the New Task window with
+    // BrowserUrl and without the clipboard pick-up; BrowserUrl keeps the last
+    // address handed over.
     void SetFromBrowser(bool fromBrowser) { FromBrowser = fromBrowser; }
     void SetBrowserUrl(const QString &url) { BrowserUrl = url; }
     // Shows the window, runs "New" with the address and then "Run" on the

@@ -6,8 +6,12 @@
 
 #include "app/HandOverChannel.h"
 #include "app/NativeHost.h"
+#include "engine/Errors.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalServer>
@@ -146,31 +150,31 @@ private slots:
         QTest::addColumn<QStringList>("answers");
         QTest::addColumn<QStringList>("handed");
         QTest::addColumn<int>("exitCode");
-        const QByteArray good = Frame(R"({"url":"http://127.0.0.1:8080/gallery/"})");
+        const QByteArray good = Frame("{\"url\":\"http://127.0.0.1:8080/gallery/\"}");
         const QString started = QStringLiteral("started: ") + kGood;
         const qint64 tooLong = 1024 * 1024 + 1;
         QTest::newRow("one address") << good << QStringList{started} << QStringList{kGood} << 0;
         QTest::newRow("two, answered in order")
-            << good + Frame(R"({"url":"http://busy.example/"})")
+            << good + Frame("{\"url\":\"http://busy.example/\"}")
             << QStringList{started, QStringLiteral("refused: Too many tasks running, please wait until a task stop!")}
             << QStringList{kGood, QStringLiteral("http://busy.example/")} << 0;
-        QTest::newRow("other keys ignored") << Frame(R"({"url":"http://127.0.0.1:8080/gallery/","page":"x","n":1})")
+        QTest::newRow("other keys ignored") << Frame("{\"url\":\"http://127.0.0.1:8080/gallery/\",\"page\":\"x\",\"n\":1}")
                                             << QStringList{started} << QStringList{kGood} << 0;
         QTest::newRow("nothing at all") << QByteArray() << QStringList() << QStringList() << 0;
         QTest::newRow("not JSON, then good")
             << Frame("url=http://x/") + good
             << QStringList{QStringLiteral("error: The message is not JSON: illegal value."), started}
             << QStringList{kGood} << 0;
-        QTest::newRow("array") << Frame(R"(["http://x/"])")
+        QTest::newRow("array") << Frame("[\"http://x/\"]")
                                << QStringList{QStringLiteral("error: The message is not a JSON object.")}
                                << QStringList() << 0;
-        QTest::newRow("no url") << Frame(R"({"link":"http://x/"})")
+        QTest::newRow("no url") << Frame("{\"link\":\"http://x/\"}")
                                 << QStringList{QStringLiteral("error: The message names no address.")} << QStringList()
                                 << 0;
-        QTest::newRow("url not a string") << Frame(R"({"url":42})")
+        QTest::newRow("url not a string") << Frame("{\"url\":42}")
                                           << QStringList{QStringLiteral("error: The message names no address.")}
                                           << QStringList() << 0;
-        QTest::newRow("not http") << Frame(R"({"url":"file:///etc/passwd"})")
+        QTest::newRow("not http") << Frame("{\"url\":\"file:///etc/passwd\"}")
                                   << QStringList{QStringLiteral("error: Not an http or https address: file:///etc/passwd")}
                                   << QStringList() << 0;
         QTest::newRow("empty message, then good")
@@ -184,7 +188,7 @@ private slots:
             << Length(0xffffffffu) + QByteArray(100, '{')
             << QStringList{QStringLiteral("error: The message is longer than 1048576 bytes.")} << QStringList() << 1;
         QTest::newRow("shorter than announced")
-            << Length(200) + QByteArray(R"({"url":"http://x/"})")
+            << Length(200) + QByteArray("{\"url\":\"http://x/\"}")
             << QStringList{QStringLiteral("error: The message ended before its announced length.")} << QStringList()
             << 1;
         QTest::newRow("length cut short") << good + QByteArray("\x05\x00", 2)
@@ -222,8 +226,8 @@ private slots:
         QVERIFY(sandbox.IsValid());
         TStandInProgram program(sandbox.ProgramHome());
         QVERIFY(program.Listening);
-        const QByteArray input = Frame(R"({"url":"http://127.0.0.1:8080/gallery/"})") + Frame("nonsense")
-                                 + Frame(R"({"url":"https://busy.example/a.jpg"})");
+        const QByteArray input = Frame("{\"url\":\"http://127.0.0.1:8080/gallery/\"}") + Frame("nonsense")
+                                 + Frame("{\"url\":\"https://busy.example/a.jpg\"}");
         const TProgramSandbox::TRun run =
             sandbox.Run({QStringLiteral("--native-host"), QStringLiteral("--home"), sandbox.ProgramHome(),
                          QStringLiteral("chrome-extension://dmeeibcbphepcifclhlodmohokkgbfdi/")},
@@ -246,7 +250,7 @@ private slots:
         timer.start();
         const TProgramSandbox::TRun run =
             sandbox.Run({QStringLiteral("--native-host"), QStringLiteral("--home"), sandbox.ProgramHome()},
-                        Frame(R"({"url":"http://127.0.0.1:8080/gallery/"})"));
+                        Frame("{\"url\":\"http://127.0.0.1:8080/gallery/\"}"));
         QCOMPARE(run.ExitCode, 0);
         QCOMPARE(Answers(run.Out), QStringList{QStringLiteral("error: Zavelon ended before it could take the address.")});
         QVERIFY2(timer.elapsed() < HandOver::kStartTimeoutMs, "the host waited for a program that had ended");
