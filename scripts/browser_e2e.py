@@ -9,7 +9,9 @@ with a link of that page. The extension asks the native-messaging host
 (registered by "zavelon -REGSERVER"), the host starts Zavelon under Xvfb, its
 "New Task" window opens with the link and is confirmed with the keyboard
 (xdotool), and the task must run and save the site's pictures. The answer the
-extension received must say the task runs.
+extension received must say the task runs, and its toolbar button "OK".
+Then, with the host's entries removed ("zavelon -UNREGSERVER"), the handler
+must answer that Zavelon cannot be reached and show "!".
 
 Everything happens under a temporary $HOME, config, data and runtime folder;
 nothing but loopback addresses is reached. Exit 0 when the run worked.
@@ -244,6 +246,19 @@ def main():
                                            "chrome.action.getBadgeText({})", 20)
         if badge != "OK":
             raise RuntimeError(f"the toolbar button shows {badge!r}, not OK")
+
+        # Without the host's manifests the extension says it cannot reach
+        # Zavelon, on its button and in its answer.
+        subprocess.run([program, "-UNREGSERVER"], check=True, timeout=60)
+        reply = evaluate_in_service_worker(driver.capabilities["goog:chromeOptions"]["debuggerAddress"],
+                                           f"handleMenuClick({info}, {{id: 1}})", 60)
+        log(f"the extension's answer without the host: {reply}")
+        if not reply or reply.get("result") != "error" or "could not be reached" not in reply.get("message", ""):
+            raise RuntimeError(f"a missing host was not reported: {reply}")
+        badge = evaluate_in_service_worker(driver.capabilities["goog:chromeOptions"]["debuggerAddress"],
+                                           "chrome.action.getBadgeText({})", 20)
+        if badge != "!":
+            raise RuntimeError(f"the toolbar button shows {badge!r}, not !")
     except Exception as error:
         failure = error
         if screenshots:

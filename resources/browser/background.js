@@ -9,15 +9,14 @@ const HOST_NAME = "org.zavelon.zavelon";
 const MENU_ID = "zavelon-download";
 const api = globalThis.browser ?? globalThis.chrome;
 
-function createMenu() {
+async function createMenu() {
   // Menus outlive a restart of the background; made anew, never twice.
-  api.contextMenus.removeAll(() => {
-    api.contextMenus.create({
-      id: MENU_ID,
-      title: "Download Images by Zavelon",
-      contexts: ["link", "image"],
-      targetUrlPatterns: ["http://*/*", "https://*/*"],
-    });
+  await api.contextMenus.removeAll();
+  api.contextMenus.create({
+    id: MENU_ID,
+    title: "Download Images by Zavelon",
+    contexts: ["link", "image"],
+    targetUrlPatterns: ["http://*/*", "https://*/*"],
   });
 }
 

@@ -15,7 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <cstdint>
@@ -122,6 +122,14 @@ private slots:
         QCOMPARE(EntryKeys(ReadAll(entries.DesktopEntryPath())).value(QStringLiteral("Icon")),
                  QStringLiteral("org.zavelon.Zavelon"));
         QCOMPARE(QFileInfo(entries.DesktopEntryPath()).fileName(), QStringLiteral("org.zavelon.Zavelon.desktop"));
+        // The home's name has a blank: the entry must still be valid.
+        const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+        if (!validator.isEmpty()) {
+            QProcess validate;
+            validate.start(validator, {entries.DesktopEntryPath()});
+            QVERIFY(validate.waitForFinished(20000));
+            QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+        }
 
         // The script is the host of this home: what the browser would start.
         QProcess host;
