@@ -3,6 +3,7 @@
 #include "app/AboutForm.h"
 #include "app/BrowserHandOver.h"
 #include "app/FilesPanel.h"
+#include "app/PictureWindows.h"
 #include "app/PowerOff.h"
 #include "app/RunControl.h"
 #include "app/RtfWriter.h"
@@ -122,6 +123,7 @@ void TMainForm::CreateComponents()
 
     m_treeCommands = new TTaskTreeCommands(*this);
     m_runControl = new TRunControl(*this, *m_treeCommands);
+    m_pictureWindows = new TPictureWindows(*this, *m_treeCommands);
     ConnectActions();
 }
 

@@ -16,6 +16,7 @@ class QToolBar;
 class TDownloadSession;
 class TFilesPanel;
 class TPicturesPanel;
+class TPictureWindows;
 class TRegSettings;
 class TRunControl;
 class TStatePanel;
@@ -144,6 +145,7 @@ private:
     TPicturesPanel *m_picturesPanel = nullptr;
     TTaskTreeCommands *m_treeCommands = nullptr;
     TRunControl *m_runControl = nullptr;
+    TPictureWindows *m_pictureWindows = nullptr;
     QLabel *m_hintPanel = nullptr; // status panel 1
     QMenu *m_tasksPopupMenu = nullptr;
     QMenu *m_imagesPopupMenu = nullptr;

@@ -314,6 +314,27 @@ private slots:
         QVERIFY(errors->Texts.isEmpty());
     }
 
+    void CollectAndLibraryOpenTheirWindows()
+    {
+        WriteTask(QStringLiteral("Site.wrp"), QStringLiteral("Site"));
+        Start();
+        Select(QStringLiteral("Site.wrp"));
+        const struct {
+            TCommandId command;
+            const char *window;
+        } cases[] = {{TCommandId::TasksCollect, "CopyPicturesForm"}, {TCommandId::TasksLibrary, "ImageLibraryForm"}};
+        for (const auto &c : cases) {
+            QString opened;
+            TModalHandler close([&](QWidget *window) {
+                opened = window->objectName();
+                window->close();
+            });
+            form->Action(c.command)->trigger();
+            QVERIFY(close.Fired());
+            QCOMPARE(opened, QString::fromLatin1(c.window));
+        }
+    }
+
     void SaveUrlWritesTheListWithCrLf()
     {
         TTask task;
