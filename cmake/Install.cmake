@@ -24,6 +24,11 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/icons/hicolor/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor
         FILES_MATCHING PATTERN "*.png")
 
+# The browser extension, for loading unpacked into Chromium or Firefox; the
+# program writes the host manifests that let it reach Zavelon.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/browser/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/zavelon/browser-extension)
+
 install(FILES ${linux_files}/zavelon-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME zavelon-cli)

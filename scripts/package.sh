@@ -24,6 +24,7 @@ required=(
   ./usr/share/man/man1/zavelon.1.gz
   ./usr/share/man/man1/zavelon-cli.1.gz
   ./usr/share/bash-completion/completions/zavelon-cli
+  ./usr/share/zavelon/browser-extension/manifest.json
 )
 missing=0
 for path in "${required[@]}"; do

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "app/AboutForm.h"
+#include "app/BrowserHandOver.h"
 #include "app/FilesPanel.h"
 #include "app/PictureWindows.h"
 #include "app/PowerOff.h"
@@ -525,6 +526,11 @@ void TMainForm::ShowMainFormActionExecute()
         showNormal();
     raise();
     activateWindow();
+}
+
+THandOverReply TMainForm::CreateUrl(const QString &url)
+{
+    return TBrowserHandOver::CreateUrl(*this, url);
 }
 
 void TMainForm::ShowWaitMessage(const QString &text)

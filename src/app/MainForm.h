@@ -22,6 +22,7 @@ class TRunControl;
 class TStatePanel;
 class TTaskTreeCommands;
 class TTaskTreePanel;
+struct THandOverReply;
 
 // The main window: a frame of panels (the task tree with the log and report
 // under it on the left, the files found and the downloaded pictures on the
@@ -51,6 +52,15 @@ public:
     bool TrayAvailable = false;
     TCommandSet *Commands = nullptr;
     QTimer *LoadTipTimer = nullptr;
+
+    // While FromBrowser is set, "New" opens the New Task window with
+    // BrowserUrl and without the clipboard pick-up; BrowserUrl keeps the last
+    // address handed over.
+    void SetFromBrowser(bool fromBrowser) { FromBrowser = fromBrowser; }
+    void SetBrowserUrl(const QString &url) { BrowserUrl = url; }
+    // Shows the window, runs "New" with the address and then "Run" on the
+    // new task; says what came of it.
+    THandOverReply CreateUrl(const QString &url);
 
     QAction *Action(TCommandId id) const { return Commands->Action(id); }
     QAction *Action(const QString &name) const { return Commands->Action(name); }

@@ -14,9 +14,14 @@ set(expected
   share/icons/hicolor/scalable/apps/${app_id}.svg
   share/man/man1/zavelon.1.gz
   share/man/man1/zavelon-cli.1.gz
-  share/bash-completion/completions/zavelon-cli)
+  share/bash-completion/completions/zavelon-cli
+  share/zavelon/browser-extension/manifest.json
+  share/zavelon/browser-extension/background.js)
 foreach(size 16 22 24 32 48 64 128 256 512)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${app_id}.png)
+endforeach()
+foreach(size 16 32 48 128)
+  list(APPEND expected share/zavelon/browser-extension/icons/zavelon-${size}.png)
 endforeach()
 
 set(failures "")
