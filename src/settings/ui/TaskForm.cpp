@@ -279,6 +279,12 @@ void TTaskForm::showEvent(QShowEvent *event)
             const QString clipboard = QGuiApplication::clipboard()->text();
             if (m_readClipboard && clipboard.trimmed().toLower().startsWith(QLatin1String("http")))
                 m_url->setText(clipboard);
+            // An address handed in by the browser named the task before the
+            // default folder was filled in; its pictures get a folder of
+            // their own, as a typed or pasted address gives them, instead of
+            // every browser task sharing the default folder.
+            if (!m_readClipboard && !m_name->text().isEmpty())
+                NameChanged();
         }
     }
     QDialog::showEvent(event);

@@ -167,7 +167,7 @@ private slots:
         auto *name = Get<QLineEdit>("NameEdit");
         QCOMPARE(name->text(), QStringLiteral("httpaexamplepx=1"));
         QVERIFY(!name->isReadOnly());
-        QCOMPARE(Get<QLineEdit>("FolderEdit")->text(), DefaultFolder());
+        QCOMPARE(Get<QLineEdit>("FolderEdit")->text(), DefaultFolder() + QStringLiteral("httpaexamplepx=1/"));
         QTest::keyClick(name, Qt::Key_End);
         QTest::keyClicks(name, QStringLiteral("2"));
         QCOMPARE(Get<QLineEdit>("FolderEdit")->text(), DefaultFolder() + QStringLiteral("httpaexamplepx=12/"));
