@@ -160,21 +160,24 @@ void TMainForm::CreateStatusBar()
     QStatusBar *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(true);
-    // Panel 0 is a sliver until a long job (building pictures into the
-    // library) shows its progress there.
-    auto *panel0 = new QProgressBar(bar);
+    auto *panel0 = new QWidget(bar);
     panel0->setObjectName(QStringLiteral("StatusPanel0"));
     panel0->setFixedWidth(5);
-    panel0->setTextVisible(false);
-    connect(m_picturesPanel, &TPicturesPanel::Progress, panel0, [panel0](int done, int total) {
-        panel0->setFixedWidth(total > 0 ? 160 : 5);
-        panel0->setMaximum(qMax(total, 1));
-        panel0->setValue(total > 0 ? done : 0);
-        panel0->setTextVisible(total > 0);
+    // The progress of a long job (building pictures into the library), shown
+    // beside panel 0 while the job lasts.
+    auto *progress = new QProgressBar(bar);
+    progress->setObjectName(QStringLiteral("StatusProgress"));
+    progress->setFixedWidth(160);
+    progress->hide();
+    connect(m_picturesPanel, &TPicturesPanel::Progress, progress, [progress](int done, int total) {
+        progress->setVisible(total > 0);
+        progress->setMaximum(qMax(total, 1));
+        progress->setValue(done);
     });
     m_hintPanel = new QLabel(bar);
     m_hintPanel->setObjectName(QStringLiteral("HintPanel"));
     bar->addWidget(panel0);
+    bar->addWidget(progress);
     bar->addWidget(m_hintPanel, 1);
 }
 
