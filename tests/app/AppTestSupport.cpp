@@ -55,16 +55,6 @@ void ResetPowerOffRequests()
     g_powerOffs = 0;
 }
 
-TTempHome::TTempHome()
-{
-    SetProgramHome(Path());
-}
-
-QString TTempHome::Path() const
-{
-    return m_dir.path() + QLatin1Char('/');
-}
-
 void StoreSettings(const std::function<void(TRegSettings &)> &change)
 {
     TRegSettings settings(ProgramHome());

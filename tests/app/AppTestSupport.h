@@ -18,18 +18,6 @@ class TMainForm;
 int PowerOffRequests();
 void ResetPowerOffRequests();
 
-// A temporary program home, set as ProgramHome() for the test's duration.
-class TTempHome
-{
-public:
-    TTempHome();
-    QString Path() const; // ends with "/"
-    bool IsValid() const { return m_dir.isValid(); }
-
-private:
-    QTemporaryDir m_dir;
-};
-
 // Writes settings into the store of the current home before a start.
 void StoreSettings(const std::function<void(class TRegSettings &)> &change);
 

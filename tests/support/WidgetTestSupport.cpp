@@ -1,8 +1,10 @@
 #include "support/WidgetTestSupport.h"
 
+#include "engine/ProgramHome.h"
 #include "widgets/ErrorReport.h"
 
 #include <QApplication>
+#include <QWidget>
 #include <QTimer>
 
 TErrorLog::TErrorLog()
@@ -13,6 +15,16 @@ TErrorLog::TErrorLog()
 TErrorLog::~TErrorLog()
 {
     SetErrorReporter({});
+}
+
+TTempHome::TTempHome()
+{
+    SetProgramHome(Path());
+}
+
+QString TTempHome::Path() const
+{
+    return m_dir.path() + QLatin1Char('/');
 }
 
 TModalHandler::TModalHandler(std::function<void(QWidget *modal)> action)
@@ -28,7 +40,7 @@ TModalHandler::TModalHandler(std::function<void(QWidget *modal)> action)
                              return;
                          }
                          QWidget *modal = QApplication::activeModalWidget();
-                         if (!modal)
+                         if (!modal || !modal->isVisible())
                              return;
                          *armed = false;
                          *fired = true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -8,7 +9,7 @@
 class QWidget;
 
 // What every test of windows needs: error reports recorded instead of shown,
-// and a way to answer the modal dialog a click opens.
+// a temporary home, and a way to answer the modal dialog a click opens.
 
 // Error reports recorded instead of shown as message boxes.
 class TErrorLog
@@ -17,6 +18,18 @@ public:
     TErrorLog();
     ~TErrorLog();
     QStringList Texts;
+};
+
+// A temporary program home, set as ProgramHome() for the test's duration.
+class TTempHome
+{
+public:
+    TTempHome();
+    QString Path() const; // ends with "/"
+    bool IsValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 // Runs `action` on the next modal widget that opens (polling the event loop),

@@ -5,6 +5,7 @@
 // folders of real picture files.
 
 #include "imaging/PictureFixtures.h"
+#include "support/WidgetTestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,44 +21,8 @@
 
 namespace copytest {
 
-// Runs `action` on the next modal window that opens (polling the event
-// loop), once, like tests/app's TModalHandler. Fired() tells whether it ran.
-class TModalAnswer
-{
-public:
-    explicit TModalAnswer(std::function<void(QWidget *modal)> action)
-        : m_fired(std::make_shared<bool>(false))
-        , m_armed(std::make_shared<bool>(true))
-    {
-        auto *timer = new QTimer;
-        timer->setInterval(5);
-        QObject::connect(timer, &QTimer::timeout, timer,
-                         [timer, action = std::move(action), fired = m_fired, armed = m_armed] {
-                             if (!*armed) {
-                                 timer->deleteLater();
-                                 return;
-                             }
-                             QWidget *modal = QApplication::activeModalWidget();
-                             if (!modal || !modal->isVisible())
-                                 return;
-                             *armed = false;
-                             *fired = true;
-                             timer->stop();
-                             timer->deleteLater();
-                             action(modal);
-                         });
-        timer->start();
-    }
-    ~TModalAnswer() { *m_armed = false; }
-    TModalAnswer(const TModalAnswer &) = delete;
-    TModalAnswer &operator=(const TModalAnswer &) = delete;
-
-    bool Fired() const { return *m_fired; }
-
-private:
-    std::shared_ptr<bool> m_fired;
-    std::shared_ptr<bool> m_armed;
-};
+// Runs `action` on the next modal window that opens, once.
+using TModalAnswer = TModalHandler;
 
 // A message box as the user saw it.
 struct TSeenBox {

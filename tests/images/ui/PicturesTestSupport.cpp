@@ -58,55 +58,6 @@ TCommandRecorder &Recorder()
     return recorder;
 }
 
-TErrorLog::TErrorLog()
-{
-    SetErrorReporter([this](QWidget *, const QString &text) { Texts.append(text); });
-}
-
-TErrorLog::~TErrorLog()
-{
-    SetErrorReporter({});
-}
-
-TTempHome::TTempHome()
-{
-    SetProgramHome(Path());
-}
-
-QString TTempHome::Path() const
-{
-    return m_dir.path() + QLatin1Char('/');
-}
-
-TModalHandler::TModalHandler(std::function<void(QWidget *modal)> action)
-    : m_fired(std::make_shared<bool>(false))
-    , m_armed(std::make_shared<bool>(true))
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer,
-                     [timer, action = std::move(action), fired = m_fired, armed = m_armed] {
-                         if (!*armed) {
-                             timer->deleteLater();
-                             return;
-                         }
-                         QWidget *modal = QApplication::activeModalWidget();
-                         if (!modal)
-                             return;
-                         *armed = false;
-                         *fired = true;
-                         timer->stop();
-                         timer->deleteLater();
-                         action(modal);
-                     });
-    timer->start();
-}
-
-TModalHandler::~TModalHandler()
-{
-    *m_armed = false;
-}
-
 TBoxAnswer::TBoxAnswer(QMessageBox::StandardButton button)
     : m_handler([button, text = m_text, caption = m_caption](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/WidgetTestSupport.h"
+
 #include <QHash>
 #include <QImage>
 #include <QMessageBox>
@@ -35,40 +37,6 @@ struct TCommandRecorder {
     void Reset();
 };
 TCommandRecorder &Recorder();
-
-// Error reports recorded instead of shown as message boxes.
-class TErrorLog
-{
-public:
-    TErrorLog();
-    ~TErrorLog();
-    QStringList Texts;
-};
-
-// A temporary program home, set as ProgramHome() for the test's duration.
-class TTempHome
-{
-public:
-    TTempHome();
-    QString Path() const; // ends with "/"
-    bool IsValid() const { return m_dir.isValid(); }
-
-private:
-    QTemporaryDir m_dir;
-};
-
-// Runs `action` on the next modal widget that opens, once.
-class TModalHandler
-{
-public:
-    explicit TModalHandler(std::function<void(QWidget *modal)> action);
-    ~TModalHandler();
-    bool Fired() const { return *m_fired; }
-
-private:
-    std::shared_ptr<bool> m_fired;
-    std::shared_ptr<bool> m_armed;
-};
 
 // Answers the next message box with `button`, remembering its text.
 class TBoxAnswer
