@@ -1,9 +1,10 @@
 #include "app/NewFolderForm.h"
 
+#include "widgets/OkCancelButtons.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 TNewFolderForm::TNewFolderForm(QWidget *parent)
@@ -21,14 +22,7 @@ TNewFolderForm::TNewFolderForm(QWidget *parent)
     m_folderEdit->setMinimumWidth(260);
     groupLayout->addWidget(m_folderEdit);
 
-    auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(QStringLiteral("&OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("OkButton"));
-    ok->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = OkCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);

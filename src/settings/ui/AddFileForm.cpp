@@ -2,9 +2,10 @@
 
 #include "settings/ui/EditorLayout.h"
 
+#include "widgets/OkCancelButtons.h"
+
 #include <QDialogButtonBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 TAddFileForm::TAddFileForm(QWidget *parent)
@@ -16,16 +17,7 @@ TAddFileForm::TAddFileForm(QWidget *parent)
     m_fileName = new QLineEdit(this);
     m_fileName->setObjectName(QStringLiteral("FileNameEdit"));
 
-    auto *ok = new QPushButton(QStringLiteral("&OK"), this);
-    ok->setObjectName(QStringLiteral("OkButton"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = OkCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(FieldCaption(QStringLiteral("&Enter the filename below :"), m_fileName, this));

@@ -2,11 +2,12 @@
 
 #include "settings/ui/EditorLayout.h"
 
+#include "widgets/OkCancelButtons.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 TAddFileMaskForm::TAddFileMaskForm(QWidget *parent)
@@ -25,16 +26,7 @@ TAddFileMaskForm::TAddFileMaskForm(QWidget *parent)
     fields->addRow(FieldCaption(QStringLiteral("&Extname :"), m_extension, group), m_extension);
     fields->addRow(FieldCaption(QStringLiteral("&Target folder :"), m_folder, group), m_folder);
 
-    auto *ok = new QPushButton(QStringLiteral("&OK"), this);
-    ok->setObjectName(QStringLiteral("OkButton"));
-    ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancel->setObjectName(QStringLiteral("CancelButton"));
-    auto *buttons = new QDialogButtonBox(this);
-    buttons->addButton(ok, QDialogButtonBox::AcceptRole);
-    buttons->addButton(cancel, QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox *buttons = OkCancelButtons(this);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
