@@ -5,6 +5,7 @@
 #include "engine/ThreadPool.h"
 #include "images/AddImageFile.h"
 #include "images/ImageLibrary.h"
+#include "imaging/DecodeControl.h"
 
 #include <QThread>
 
@@ -82,6 +83,8 @@ void TAddImageThread::AddUnlessEnded()
     bool known = true;
     if (!m_gate->Locked([&] { known = m_library->Find(m_path) != nullptr; }) || known)
         return;
+    // An end gives up the decoding at once: nobody will record its result.
+    const TAbandonDecoding abandon(m_gate->StopFlag());
     std::unique_ptr<TImageDetail> record = MakeImageDetail(m_path);
     m_gate->Locked([&] { m_library->AddIfAbsent(std::move(record)); });
 }

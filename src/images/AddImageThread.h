@@ -19,7 +19,8 @@ class TStopGate;
 //
 // End() makes sure the thread never touches the library again, without
 // waiting for its measuring: a picture still being decoded is then not
-// recorded. The library is only touched in steps under the thread's stop
+// recorded, and its decoding gives up within a moment (TAbandonDecoding), so
+// that waiting for an ended thread takes no longer than that. The library is only touched in steps under the thread's stop
 // gate (TStopGate), and End() stops that gate, so it returns at most one
 // elementary library operation later and never leaves the library's lock
 // held.

@@ -2,6 +2,7 @@
 
 #include "engine/DateTime.h"
 #include "engine/Errors.h"
+#include "engine/FileLock.h"
 #include "engine/Task.h"
 #include "engine/TaskList.h"
 #include "engine/TaskThread.h"
@@ -16,6 +17,14 @@ bool AllItemsDone(const TTask &task)
 {
     const int count = task.Items().Count();
     return count != 0 && task.DoneCount() == count;
+}
+
+// Nothing is left for a run to do: every item is done or failed in the last
+// run (a picture that fails every day must not keep a daily task from
+// looking at its site again).
+bool NothingWaiting(const TTask &task)
+{
+    return task.Items().Count() != 0 && task.RunningCount() == 0 && !task.Items().FirstWaiting();
 }
 
 QString ErrorText(const std::exception &error)
@@ -41,6 +50,7 @@ TDownloadSession::~TDownloadSession()
     } catch (const std::exception &) {
         // Whoever needed to hear of a failure called ShutDown() itself.
     }
+    m_taskLocks.clear();
 }
 
 TImageLibrary &TDownloadSession::ImageLibrary()
@@ -94,7 +104,37 @@ TTask *TDownloadSession::AddTask(std::unique_ptr<TTask> task)
     TTask *added = task.release();
     m_tasks->Add(added);
     m_loadedPaths.append(added->FileName());
+    RecordRecoveredPictures(*added);
     return added;
+}
+
+void TDownloadSession::RecordRecoveredPictures(const TTask &task)
+{
+    if (!m_library->SavesOnShutDown())
+        return;
+    for (const QString &path : task.RecoveredPictures())
+        if (!m_library->ImageLibrary().Find(path))
+            m_library->AddPictureInBackground(path);
+}
+
+bool TDownloadSession::LockTaskFile(TTask *task)
+{
+    if (task->FileName().isEmpty() || m_taskLocks.count(task) != 0)
+        return true;
+    auto lock = std::make_unique<TFileLock>(LockFileOf(task->FileName()), true);
+    QString holder;
+    if (lock->TryLock(&holder)) {
+        m_taskLocks[task] = std::move(lock);
+        return true;
+    }
+    m_lastRefusal = QStringLiteral("The task file %1 is being run by %2").arg(task->FileName(), holder);
+    emit RunRefused(task, m_lastRefusal);
+    return false;
+}
+
+void TDownloadSession::UnlockTaskFile(TTask *task)
+{
+    m_taskLocks.erase(task);
 }
 
 // ---- Run control ------------------------------------------------------------
@@ -107,6 +147,8 @@ TDownloadSession::TStartResult TDownloadSession::RunByUser(TTask *task)
         return TStartResult::AlreadyRunning;
     if (AllItemsDone(*task))
         return TStartResult::AllDone;
+    if (!LockTaskFile(task))
+        return TStartResult::HeldElsewhere;
     m_tasks->HideAll();
     task->SetShown(true);
     task->Run();
@@ -114,15 +156,20 @@ TDownloadSession::TStartResult TDownloadSession::RunByUser(TTask *task)
     return TStartResult::Started;
 }
 
-void TDownloadSession::RunTask(TTask *task)
+TDownloadSession::TStartResult TDownloadSession::RunTask(TTask *task)
 {
+    if (!LockTaskFile(task))
+        return TStartResult::HeldElsewhere;
     task->Run();
     Started(task);
+    return TStartResult::Started;
 }
 
 void TDownloadSession::RunScheduled(TTask *task)
 {
-    if (AllItemsDone(*task)) {
+    if (!LockTaskFile(task))
+        return;
+    if (NothingWaiting(*task)) {
         task->Items().Clear();
         task->SetDoneCount(0);
     }
@@ -143,11 +190,24 @@ void TDownloadSession::StopTask(TTask *task)
     task->Stop();
     if (wasRunning)
         emit TaskStateChanged(task);
+    struct Unlock {
+        TDownloadSession *session;
+        TTask *task;
+        // A worker that ended just before the stop still has its end to be
+        // handled, which writes the file again: the lock stays until then.
+        ~Unlock()
+        {
+            if (task->RunningCount() == 0)
+                session->UnlockTaskFile(task);
+        }
+    } unlock{this, task};
     task->SaveToFile(task->FileName());
 }
 
 void TDownloadSession::RestartTask(TTask *task)
 {
+    if (!LockTaskFile(task))
+        return;
     const bool wasRunning = !task->Stopped();
     task->Stop();
     if (wasRunning)
@@ -190,6 +250,7 @@ void TDownloadSession::TaskEnded(TTask *task)
     } catch (const std::exception &error) {
         emit Error(ErrorText(error));
     }
+    UnlockTaskFile(task);
     emit TaskFinished(task);
     if (m_shutDownWanted && RunningCount() == 0 && m_shutDownWanted())
         emit ShutDownOffered();

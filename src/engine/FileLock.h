@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+// A lock on a file that programs on one home share, held through a lock file
+// beside it (flock): the kernel releases it when the holding process ends,
+// however it ends, so a crash never leaves a file locked. Two lock objects of
+// one process exclude each other as two processes do; one object is used by
+// one thread at a time.
+//
+// The holder writes "PID PROGRAM" into the lock file, so that a program that
+// finds the file locked can say who holds it.
+class TFileLock
+{
+public:
+    // `lockFile` is the lock file's path; `removeOnUnlock` deletes it when
+    // the lock is given back (a lock file that only exists while someone
+    // holds the lock).
+    explicit TFileLock(const QString &lockFile, bool removeOnUnlock = false);
+    // Gives the lock back when held.
+    ~TFileLock();
+    TFileLock(const TFileLock &) = delete;
+    TFileLock &operator=(const TFileLock &) = delete;
+
+    const QString &LockFile() const { return m_path; }
+
+    // Takes the lock if nobody holds it. False when another program (or
+    // another lock object) holds it, with its holder in `holder` ("zavelon-cli
+    // (pid 1234)"), or when the lock file cannot be made (the reason in
+    // `holder`).
+    bool TryLock(QString *holder = nullptr);
+    // Waits up to `timeoutMs` for the lock; false when it did not come, with
+    // the reason in `holder` ("it is locked by zavelon (pid 1234)", "cannot
+    // open the lock file ...").
+    bool Lock(int timeoutMs, QString *holder = nullptr);
+    void Unlock();
+    bool Locked() const { return m_fd >= 0; }
+
+private:
+    enum class TTry { Taken, Busy, Failed };
+    TTry TryOnce(QString *holder);
+
+    const QString m_path;
+    const bool m_removeOnUnlock;
+    int m_fd = -1;
+};
+
+// The lock file of a file: the file's path + ".lock".
+QString LockFileOf(const QString &file);

@@ -1,0 +1,135 @@
+#include "images/LibraryJournal.h"
+
+#include "engine/TaskJournal.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 kMaxLineBytes = 64 * 1024;
+
+QByteArray PendingLine(const TLibraryJournal::TPending &pending)
+{
+    return "P " + QByteArray::number(pending.Added, 'g', 17) + ' ' + TTaskJournal::EscapeText(pending.Path) + '\n';
+}
+
+// The fields of a line after its letter, split at single spaces; the last
+// field (the path) takes the rest of the line.
+QList<QByteArrayView> Fields(QByteArrayView text, int count)
+{
+    QList<QByteArrayView> fields;
+    for (int i = 0; i + 1 < count; ++i) {
+        const qsizetype space = text.indexOf(' ');
+        if (space < 0)
+            return {};
+        fields << text.first(space);
+        text = text.sliced(space + 1);
+    }
+    fields << text;
+    return fields;
+}
+
+} // namespace
+
+TLibraryJournal::TLibraryJournal(const QString &libraryFile)
+    : m_libraryFile(libraryFile)
+    , m_path(PathOf(libraryFile))
+    , m_lock(LockPathOf(libraryFile))
+{
+}
+
+QString TLibraryJournal::PathOf(const QString &libraryFile)
+{
+    return libraryFile + QStringLiteral(".journal");
+}
+
+QString TLibraryJournal::LockPathOf(const QString &libraryFile)
+{
+    return LockFileOf(libraryFile);
+}
+
+bool TLibraryJournal::AppendPending(const QString &path, double added)
+{
+    return Append(PendingLine(TPending{added, path}));
+}
+
+bool TLibraryJournal::AppendRecord(const TImageDetail &record)
+{
+    return Append("R " + QByteArray::number(record.Added, 'g', 17) + ' ' + QByteArray::number(record.FileSize) + ' '
+                  + QByteArray::number(record.Height) + ' ' + QByteArray::number(record.Width) + ' '
+                  + TTaskJournal::EscapeText(record.FileName) + '\n');
+}
+
+bool TLibraryJournal::Append(const QByteArray &line)
+{
+    std::lock_guard<std::mutex> guard(m_appendLock);
+    if (!m_lock.Lock(kLockWaitMs))
+        return false;
+    bool written = false;
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        written = TTaskJournal::WriteAll(fd, line);
+        ::close(fd);
+    }
+    m_lock.Unlock();
+    return written;
+}
+
+TLibraryJournal::TContent TLibraryJournal::Read() const
+{
+    TContent content;
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return content;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine(kMaxLineBytes);
+        if (!line.endsWith('\n'))
+            break; // torn by a crash
+        const QByteArrayView text = QByteArrayView(line).chopped(1);
+        if (text.size() < 3 || text[1] != ' ')
+            continue;
+        const QByteArrayView rest = text.sliced(2);
+        bool ok = true;
+        if (text[0] == 'P') {
+            const QList<QByteArrayView> fields = Fields(rest, 2);
+            if (fields.size() != 2)
+                continue;
+            TPending pending{fields[0].toDouble(&ok), TTaskJournal::UnescapeText(fields[1])};
+            if (ok && !pending.Path.isEmpty())
+                content.Pending.push_back(pending);
+        } else if (text[0] == 'R') {
+            const QList<QByteArrayView> fields = Fields(rest, 5);
+            if (fields.size() != 5)
+                continue;
+            auto record = std::make_unique<TImageDetail>();
+            bool each[4] = {};
+            record->Added = fields[0].toDouble(&each[0]);
+            record->FileSize = fields[1].toInt(&each[1]);
+            record->Height = fields[2].toInt(&each[2]);
+            record->Width = fields[3].toInt(&each[3]);
+            record->FileName = TTaskJournal::UnescapeText(fields[4]);
+            if (each[0] && each[1] && each[2] && each[3] && !record->FileName.isEmpty())
+                content.Records.push_back(std::move(record));
+        }
+    }
+    return content;
+}
+
+bool TLibraryJournal::Rewrite(const std::vector<TPending> &pending) const
+{
+    if (pending.empty()) {
+        return ::unlink(QFile::encodeName(m_path).constData()) == 0 || errno == ENOENT;
+    }
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (const TPending &line : pending)
+        file.write(PendingLine(line));
+    return file.commit();
+}
