@@ -92,11 +92,11 @@ TFileLock::TTry TFileLock::TryOnce(QString *holder)
     return TTry::Failed;
 }
 
-bool TFileLock::TryLock(QString *holder)
+TFileLock::TTry TFileLock::Try(QString *holder)
 {
     if (m_fd >= 0)
-        return true;
-    return TryOnce(holder) == TTry::Taken;
+        return TTry::Taken;
+    return TryOnce(holder);
 }
 
 bool TFileLock::Lock(int timeoutMs, QString *holder)

@@ -24,11 +24,16 @@ public:
 
     const QString &LockFile() const { return m_path; }
 
-    // Takes the lock if nobody holds it. False when another program (or
-    // another lock object) holds it, with its holder in `holder` ("zavelon-cli
-    // (pid 1234)"), or when the lock file cannot be made (the reason in
-    // `holder`).
-    bool TryLock(QString *holder = nullptr);
+    enum class TTry {
+        Taken,
+        Busy,   // another program (or lock object) holds it
+        Failed, // the lock file cannot be made or locked
+    };
+    // Takes the lock if nobody holds it. Busy puts the holder in `holder`
+    // ("zavelon-cli (pid 1234)"); Failed puts the reason there.
+    TTry Try(QString *holder = nullptr);
+    // Try() == Taken.
+    bool TryLock(QString *holder = nullptr) { return Try(holder) == TTry::Taken; }
     // Waits up to `timeoutMs` for the lock; false when it did not come, with
     // the reason in `holder` ("it is locked by zavelon (pid 1234)", "cannot
     // open the lock file ...").
@@ -37,7 +42,6 @@ public:
     bool Locked() const { return m_fd >= 0; }
 
 private:
-    enum class TTry { Taken, Busy, Failed };
     TTry TryOnce(QString *holder);
 
     const QString m_path;

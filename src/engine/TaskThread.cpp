@@ -207,7 +207,9 @@ bool TWorkerState::OpenFile(const QString &path, QString &error, bool &exists)
     exists = false;
     const bool running = m_gate->Locked([&] {
         auto file = std::make_unique<QFile>(path);
-        if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        // Unbuffered: the worker writes whole received blocks, and a failed
+        // write then reports its own cause (a full disk, ...).
+        if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
             exists = QFileInfo::exists(path);
             error = file->errorString();
             return;
@@ -225,7 +227,19 @@ bool TWorkerState::OpenFile(const QString &path, QString &error, bool &exists)
 bool TWorkerState::WriteFile(const char *data, qint64 size)
 {
     bool written = false;
-    m_gate->Locked([&] { written = m_file && m_file->write(data, size) == size; });
+    m_gate->Locked([&] {
+        if (!m_file)
+            return;
+        // A short write is followed by one that tells why (a full disk).
+        qint64 done = 0;
+        while (done < size) {
+            const qint64 now = m_file->write(data + done, size - done);
+            if (now <= 0)
+                return;
+            done += now;
+        }
+        written = true;
+    });
     return written;
 }
 

@@ -123,9 +123,19 @@ bool TDownloadSession::LockTaskFile(TTask *task)
         return true;
     auto lock = std::make_unique<TFileLock>(LockFileOf(task->FileName()), true);
     QString holder;
-    if (lock->TryLock(&holder)) {
+    switch (lock->Try(&holder)) {
+    case TFileLock::TTry::Taken:
         m_taskLocks[task] = std::move(lock);
         return true;
+    case TFileLock::TTry::Failed:
+        // A project folder where no lock file can be made (read-only, or
+        // gone) does not keep the task from running; the end of the run
+        // tells whether its file can be written.
+        task->ShowLog(QStringLiteral("The task file %1 cannot be locked against other programs (%2)")
+                          .arg(task->FileName(), holder));
+        return true;
+    case TFileLock::TTry::Busy:
+        break;
     }
     m_lastRefusal = QStringLiteral("The task file %1 is being run by %2").arg(task->FileName(), holder);
     emit RunRefused(task, m_lastRefusal);
