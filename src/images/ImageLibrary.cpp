@@ -108,7 +108,11 @@ void TImageLibrary::LoadFromFile(const QString &name)
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         throw EZavelonError(QStringLiteral("Cannot open the image library %1: %2").arg(name, file.errorString()));
-    LoadFromStream(file);
+    try {
+        LoadFromStream(file);
+    } catch (const std::bad_alloc &) {
+        throw EZavelonError(QStringLiteral("Cannot load the image library %1: not enough memory").arg(name));
+    }
 }
 
 void TImageLibrary::SaveToFile(const QString &name)
