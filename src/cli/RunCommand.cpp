@@ -228,11 +228,14 @@ int Run(const QStringList &arguments)
         if (stopCode != kExitOk)
             return;
         stopCode = code;
+        // A stop must be quick: pictures still being measured stay in the
+        // library's journal and are measured at the next start.
         try {
-            session.StopTask(task);
+            session.ShutDown(TDownloadSession::TPendingPictures::Drop);
         } catch (const std::exception &error) {
             failures << ErrorText(error);
         }
+        session.FinishEndedWorkers();
         QCoreApplication::exit(code);
     };
     TStopSignals stopSignals([&](int signal) { stop(ExitCodeOf(signal)); });
@@ -254,12 +257,10 @@ int Run(const QStringList &arguments)
     progress.Clear();
 
     // Like the desktop program at its end, except that a run that ends by
-    // itself records every saved picture before the library is written. A
-    // stop must be quick: pictures still being measured then stay in the
-    // library's journal and are measured at the next start.
+    // itself records every saved picture before the library is written (a
+    // stop has shut the session down already).
     try {
-        session.ShutDown(stopCode == kExitOk ? TDownloadSession::TPendingPictures::Wait
-                                             : TDownloadSession::TPendingPictures::Drop);
+        session.ShutDown(TDownloadSession::TPendingPictures::Wait);
     } catch (const std::exception &error) {
         failures << ErrorText(error);
     }

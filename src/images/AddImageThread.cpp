@@ -9,6 +9,9 @@
 
 #include <QThread>
 
+#include <algorithm>
+#include <thread>
+
 namespace {
 
 // Adding threads run at normal priority, like the thread that starts them in
@@ -17,6 +20,55 @@ TThreadPool &AddingThreads()
 {
     static TThreadPool *const pool = new TThreadPool(nullptr, 16, std::chrono::seconds(5));
     return *pool;
+}
+
+// Pictures decoded at once: one per processor. A crawl of large photographs
+// saves them faster than they can be decoded; decoding them all at once
+// would hold every decoded picture in memory together, and would leave each
+// of them half done when the program ends them. Threads beyond wait for a
+// slot, and an ended thread stops waiting.
+class TDecodeSlots
+{
+public:
+    TDecodeSlots()
+        : m_free(int(std::max(2u, std::thread::hardware_concurrency())))
+    {
+    }
+
+    // False when `stopped` came first.
+    bool Acquire(const std::atomic<bool> &stopped)
+    {
+        std::unique_lock guard(m_lock);
+        while (m_free == 0) {
+            if (stopped)
+                return false;
+            m_freed.wait_for(guard, std::chrono::milliseconds(20));
+        }
+        if (stopped)
+            return false;
+        --m_free;
+        return true;
+    }
+
+    void Release()
+    {
+        {
+            std::lock_guard guard(m_lock);
+            ++m_free;
+        }
+        m_freed.notify_one();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_freed;
+    int m_free;
+};
+
+TDecodeSlots &DecodeSlots()
+{
+    static TDecodeSlots *const decodeSlots = new TDecodeSlots; // never destroyed, like the pool
+    return *decodeSlots;
 }
 
 } // namespace
@@ -83,6 +135,11 @@ void TAddImageThread::AddUnlessEnded()
     bool known = true;
     if (!m_gate->Locked([&] { known = m_library->Find(m_path) != nullptr; }) || known)
         return;
+    if (!DecodeSlots().Acquire(m_gate->StopFlag()))
+        return;
+    struct Slot {
+        ~Slot() { DecodeSlots().Release(); }
+    } slot;
     // An end gives up the decoding at once: nobody will record its result.
     const TAbandonDecoding abandon(m_gate->StopFlag());
     std::unique_ptr<TImageDetail> record = MakeImageDetail(m_path);

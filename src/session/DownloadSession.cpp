@@ -3,12 +3,15 @@
 #include "engine/DateTime.h"
 #include "engine/Errors.h"
 #include "engine/FileLock.h"
+#include "engine/MainThreadCalls.h"
 #include "engine/Task.h"
 #include "engine/TaskList.h"
 #include "engine/TaskThread.h"
 #include "images/ImageLibrarySession.h"
 #include "settings/Schedule.h"
 
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -247,6 +250,25 @@ void TDownloadSession::StopAll()
         throw EZavelonError(firstFailure);
 }
 
+void TDownloadSession::FinishEndedWorkers(int timeoutMs)
+{
+    const auto pending = [this] {
+        for (int index = 0; index < m_tasks->Count(); ++index)
+            if (TTask *task = m_tasks->Get(index); task && task->Stopped() && task->RunningCount() > 0)
+                return true;
+        return false;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    // Their end calls are posted, or about to be (a worker marks itself ended
+    // a moment before it posts).
+    while (pending() && clock.elapsed() < timeoutMs) {
+        TMainThreadCalls::Instance().RunPending();
+        if (pending())
+            QThread::msleep(1);
+    }
+}
+
 int TDownloadSession::RunningCount() const
 {
     return m_tasks->RunningCount();
@@ -313,6 +335,12 @@ void TDownloadSession::ShutDown(TPendingPictures pending)
     if (m_mainTimer)
         m_mainTimer->stop();
     QString firstFailure;
+    // When the program does not wait for the pictures being measured, their
+    // threads are ended first: they give up their decoding, which frees the
+    // processors for the stop. Pictures saved from here on are journaled as
+    // pending; the next start measures them.
+    if (pending == TPendingPictures::Drop)
+        m_library->AddImageThreads().EndAll();
     try {
         StopAll();
     } catch (const std::exception &error) {

@@ -140,14 +140,21 @@ public:
     void SetShutDownWanted(std::function<bool()> wanted) { m_shutDownWanted = std::move(wanted); }
 
     enum class TPendingPictures {
-        Wait, // every saved picture is recorded before the library is written
-        Drop, // pictures still being measured are not recorded
+        Wait, // every saved picture is measured and recorded before the library is written
+        Drop, // a quick end: pictures still being measured stay pending in the
+              // library's journal, and the next start measures them
     };
     // Ends the session: every task stopped and written (StopAll), no further
-    // picture recorded, the adding threads ended (or waited for), the
+    // picture recorded, the adding threads ended (first, with Drop, so that
+    // their decoding frees the processors for the stop) or waited for, the
     // library written. Every step runs; the first failure is raised at the
     // end. Later calls do nothing.
     void ShutDown(TPendingPictures pending = TPendingPictures::Drop);
+    // After a stop: the ends of workers that had ended by themselves just
+    // before it are handled now rather than by the event loop (their items
+    // done, the project file written once more), waiting at most `timeoutMs`
+    // for them. For a program that stops its loop right after.
+    void FinishEndedWorkers(int timeoutMs = 1000);
 
 signals:
     // A task started or stopped, by any path.
