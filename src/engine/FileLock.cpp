@@ -51,11 +51,35 @@ TFileLock::TFileLock(const QString &lockFile, bool removeOnUnlock)
 TFileLock::~TFileLock()
 {
     Unlock();
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+void TFileLock::WriteHolder()
+{
+    // Of a fixed length, so that a shorter text never leaves the tail of a
+    // longer one behind (no truncation needed).
+    const QByteArray text = (QByteArray::number(qint64(::getpid())) + ' ' + ProgramName().toUtf8()).leftJustified(kHolderBytes - 1, ' ', true) + '\n';
+    [[maybe_unused]] const ssize_t written = ::pwrite(m_fd, text.constData(), size_t(text.size()), 0);
 }
 
 TFileLock::TTry TFileLock::TryOnce(QString *holder)
 {
     const QByteArray path = QFile::encodeName(m_path);
+    // A lock file kept open from an earlier lock (one that is never deleted)
+    // is locked again as it is.
+    if (m_fd >= 0) {
+        if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+            m_locked = true;
+            WriteHolder();
+            return TTry::Taken;
+        }
+        const int error = errno;
+        if (holder)
+            *holder = error == EWOULDBLOCK ? HolderText(m_fd)
+                                           : QStringLiteral("cannot lock %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(error)));
+        return error == EWOULDBLOCK ? TTry::Busy : TTry::Failed;
+    }
     // A lock file that its holder deletes when done may go between our open
     // and our lock: the lock then sits on a file nobody else sees, and we
     // open the new one.
@@ -71,18 +95,19 @@ TFileLock::TTry TFileLock::TryOnce(QString *holder)
             if (holder)
                 *holder = error == EWOULDBLOCK ? HolderText(fd)
                                                : QStringLiteral("cannot lock %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(error)));
-            ::close(fd);
+            if (error == EWOULDBLOCK && !m_removeOnUnlock)
+                m_fd = fd; // for the next try
+            else
+                ::close(fd);
             return error == EWOULDBLOCK ? TTry::Busy : TTry::Failed;
         }
         struct stat opened;
         struct stat named;
         if (::fstat(fd, &opened) == 0 && ::stat(path.constData(), &named) == 0 && opened.st_ino == named.st_ino &&
             opened.st_dev == named.st_dev) {
-            const QByteArray text = QByteArray::number(qint64(::getpid())) + ' ' + ProgramName().toUtf8() + '\n';
-            if (::ftruncate(fd, 0) == 0) {
-                [[maybe_unused]] const ssize_t written = ::pwrite(fd, text.constData(), size_t(text.size()), 0);
-            }
             m_fd = fd;
+            m_locked = true;
+            WriteHolder();
             return TTry::Taken;
         }
         ::close(fd);
@@ -94,14 +119,14 @@ TFileLock::TTry TFileLock::TryOnce(QString *holder)
 
 TFileLock::TTry TFileLock::Try(QString *holder)
 {
-    if (m_fd >= 0)
+    if (m_locked)
         return TTry::Taken;
     return TryOnce(holder);
 }
 
 bool TFileLock::Lock(int timeoutMs, QString *holder)
 {
-    if (m_fd >= 0)
+    if (m_locked)
         return true;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
@@ -127,12 +152,18 @@ bool TFileLock::Lock(int timeoutMs, QString *holder)
 
 void TFileLock::Unlock()
 {
-    if (m_fd < 0)
+    if (!m_locked)
         return;
+    m_locked = false;
+    if (!m_removeOnUnlock) {
+        // Kept open: a lock taken often (the library's, once per line of its
+        // journal) costs two system calls.
+        ::flock(m_fd, LOCK_UN);
+        return;
+    }
     // Deleted while still held, so nobody takes a lock on a file that is
     // about to go.
-    if (m_removeOnUnlock)
-        ::unlink(QFile::encodeName(m_path).constData());
+    ::unlink(QFile::encodeName(m_path).constData());
     ::flock(m_fd, LOCK_UN);
     ::close(m_fd);
     m_fd = -1;

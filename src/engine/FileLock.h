@@ -39,14 +39,18 @@ public:
     // open the lock file ...").
     bool Lock(int timeoutMs, QString *holder = nullptr);
     void Unlock();
-    bool Locked() const { return m_fd >= 0; }
+    bool Locked() const { return m_locked; }
 
 private:
+    static constexpr int kHolderBytes = 64;
+
     TTry TryOnce(QString *holder);
+    void WriteHolder();
 
     const QString m_path;
     const bool m_removeOnUnlock;
     int m_fd = -1;
+    bool m_locked = false;
 };
 
 // The lock file of a file: the file's path + ".lock".

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -66,17 +67,35 @@ bool TLibraryJournal::AppendRecord(const TImageDetail &record)
                   + TTaskJournal::EscapeText(record.FileName) + '\n');
 }
 
+TLibraryJournal::~TLibraryJournal()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
 bool TLibraryJournal::Append(const QByteArray &line)
 {
     std::lock_guard<std::mutex> guard(m_appendLock);
     if (!m_lock.Lock(kLockWaitMs))
         return false;
-    bool written = false;
-    const int fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (fd >= 0) {
-        written = TTaskJournal::WriteAll(fd, line);
-        ::close(fd);
+    // The file stays open between lines; a program that folded the journal
+    // into the library meanwhile has replaced or deleted it, and the line
+    // then goes into the journal that is there now.
+    const QByteArray path = QFile::encodeName(m_path);
+    struct stat named;
+    if (m_fd >= 0 && (::stat(path.constData(), &named) != 0 || named.st_ino != m_inode || named.st_dev != m_device)) {
+        ::close(m_fd);
+        m_fd = -1;
     }
+    if (m_fd < 0) {
+        m_fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+        struct stat opened;
+        if (m_fd >= 0 && ::fstat(m_fd, &opened) == 0) {
+            m_inode = opened.st_ino;
+            m_device = opened.st_dev;
+        }
+    }
+    const bool written = m_fd >= 0 && TTaskJournal::WriteAll(m_fd, line);
     m_lock.Unlock();
     return written;
 }

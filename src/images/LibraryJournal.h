@@ -42,6 +42,7 @@ public:
     };
 
     explicit TLibraryJournal(const QString &libraryFile);
+    ~TLibraryJournal();
     TLibraryJournal(const TLibraryJournal &) = delete;
     TLibraryJournal &operator=(const TLibraryJournal &) = delete;
 
@@ -66,4 +67,8 @@ private:
     const QString m_path;
     std::mutex m_appendLock;
     TFileLock m_lock;
+    // The journal as last opened for appending (under m_appendLock).
+    int m_fd = -1;
+    unsigned long m_inode = 0;
+    unsigned long m_device = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -9,14 +10,16 @@ namespace {
 thread_local const std::atomic<bool> *t_abandon = nullptr;
 thread_local int t_quiet = 0;
 
-QtMessageHandler g_previousHandler = nullptr;
+// Known only once the filter is installed: a message in that moment finds
+// no handler to pass on to.
+std::atomic<QtMessageHandler> g_previousHandler{nullptr};
 
 void FilterDecoderMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (t_quiet > 0 && type != QtFatalMsg && type != QtCriticalMsg)
         return;
-    if (g_previousHandler)
-        g_previousHandler(type, context, message);
+    if (const QtMessageHandler previous = g_previousHandler.load(std::memory_order_acquire))
+        previous(type, context, message);
 }
 
 } // namespace
@@ -43,7 +46,9 @@ TQuietDecoding::TQuietDecoding()
     // the program had: messages of other threads, and of this one outside
     // decoding, go on as before.
     static std::once_flag installed;
-    std::call_once(installed, [] { g_previousHandler = qInstallMessageHandler(FilterDecoderMessages); });
+    std::call_once(installed, [] {
+        g_previousHandler.store(qInstallMessageHandler(FilterDecoderMessages), std::memory_order_release);
+    });
     ++t_quiet;
 }
 
