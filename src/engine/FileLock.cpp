@@ -70,8 +70,9 @@ TFileLock::TTry TFileLock::TryOnce(QString *holder)
     // is locked again as it is.
     if (m_fd >= 0) {
         if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+            // The holder written when it was opened still names us well
+            // enough: this lock is taken and given back many times a second.
             m_locked = true;
-            WriteHolder();
             return TTry::Taken;
         }
         const int error = errno;

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <shared_mutex>
 #include <system_error>
 
 #include <fcntl.h>
@@ -39,7 +40,8 @@ namespace {
 
 // Never destroyed: a stopped worker may still unwind while the process exits.
 struct TWorkerGlobals {
-    std::mutex hookLock;
+    // Shared by the workers calling the hook, exclusive for setting it.
+    std::shared_mutex hookLock;
     std::function<void(const QString &)> pictureSaved;
     std::mutex liveLock;
     std::condition_variable liveChanged;
@@ -312,7 +314,7 @@ TWorkerState::TCommit TWorkerState::Commit(const QString &temporary, const QStri
 {
     // The hook's lock first: a program that clears the hook (its end) waits
     // for a picture that got its final name to be recorded.
-    std::lock_guard<std::mutex> hook(Globals().hookLock);
+    std::shared_lock<std::shared_mutex> hook(Globals().hookLock);
     bool committed = false;
     const bool running = m_gate->Locked([&] {
         for (int attempt = 0; attempt < 100 && !committed; ++attempt) {
@@ -974,7 +976,7 @@ QByteArray TTaskThread::TextLines(const QByteArray &text)
 
 void TTaskThread::SetPictureSavedHook(std::function<void(const QString &)> hook)
 {
-    std::lock_guard<std::mutex> guard(Globals().hookLock);
+    std::unique_lock<std::shared_mutex> guard(Globals().hookLock);
     Globals().pictureSaved = std::move(hook);
 }
 

@@ -19,6 +19,8 @@ namespace {
 struct TOpenFiles {
     std::mutex lock;
     QSet<QString> paths;
+    QString limitFolder;
+    int limit = 255;
 };
 
 TOpenFiles &OpenFiles()
@@ -56,10 +58,16 @@ QString ClaimUniqueFileName(const QString &path, int reserve)
 {
     // Room for "[n]" when the shortened name turns out to be taken.
     constexpr int kCounterRoom = 16;
-    const int maxBytes = MaxFileNameBytes(path.left(path.lastIndexOf(QLatin1Char('/')) + 1));
-    const QString fitted = FitFileName(path, reserve, maxBytes);
     TOpenFiles &files = OpenFiles();
     std::lock_guard<std::mutex> guard(files.lock);
+    // Pictures of a crawl go to a few folders: their limit is asked once.
+    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (folder != files.limitFolder) {
+        files.limitFolder = folder;
+        files.limit = MaxFileNameBytes(folder);
+    }
+    const int maxBytes = files.limit;
+    const QString fitted = FitFileName(path, reserve, maxBytes);
     const auto taken = [&files](const QString &candidate) {
         return files.paths.contains(candidate) || Exists(candidate) || Exists(candidate + QStringLiteral("!!wr"));
     };

@@ -73,9 +73,10 @@ TDecodeSlots &DecodeSlots()
 
 } // namespace
 
-TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path)
+TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path, bool quiet)
     : m_library(library)
     , m_path(path)
+    , m_quiet(quiet)
     , m_gate(std::make_shared<TStopGate>())
 {
     // Registers the starting thread with Qt before the adding thread makes
@@ -143,7 +144,7 @@ void TAddImageThread::AddUnlessEnded()
     // An end gives up the decoding at once: nobody will record its result.
     const TAbandonDecoding abandon(m_gate->StopFlag());
     std::unique_ptr<TImageDetail> record = MakeImageDetail(m_path);
-    m_gate->Locked([&] { m_library->AddIfAbsent(std::move(record)); });
+    m_gate->Locked([&] { m_library->AddIfAbsent(std::move(record), m_quiet); });
 }
 
 TAddImageThreadList::~TAddImageThreadList()
@@ -154,12 +155,12 @@ TAddImageThreadList::~TAddImageThreadList()
     m_threads.clear();
 }
 
-TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QString &path)
+TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QString &path, bool quiet)
 {
     std::lock_guard lock(m_lock);
     if (m_ended)
         return nullptr;
-    m_threads.push_back(std::make_unique<TAddImageThread>(&library, path));
+    m_threads.push_back(std::make_unique<TAddImageThread>(&library, path, quiet));
     return m_threads.back().get();
 }
 

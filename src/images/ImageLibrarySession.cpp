@@ -52,7 +52,7 @@ TImageLibrarySession::TImageLibrarySession(const QString &libraryFileName, TUnre
     for (const TLibraryJournal::TPending &pending : content.Pending) {
         if (!m_library->Find(pending.Path) && !started.contains(pending.Path) && QFileInfo::exists(pending.Path)) {
             started.insert(pending.Path);
-            m_threads->Start(*m_library, pending.Path);
+            m_threads->Start(*m_library, pending.Path, true);
         }
     }
 }
@@ -116,9 +116,11 @@ TImageLibrarySession::~TImageLibrarySession()
 
 void TImageLibrarySession::AddPictureInBackground(const QString &path)
 {
-    if (m_saves)
-        m_journal->AppendPending(path, NowDays());
-    m_threads->Start(*m_library, path);
+    // Journaled as pending, the picture needs no second line once measured:
+    // a save folds its record into the file, a crash before that has the
+    // next start measure it again.
+    const bool journaled = m_saves && m_journal->AppendPending(path, NowDays());
+    m_threads->Start(*m_library, path, journaled);
 }
 
 std::function<void(const QString &)> TImageLibrarySession::PictureSavedHook()

@@ -23,9 +23,10 @@
 //   shut-down  session.ShutDown();   // raises EZavelonError when the save fails
 //
 // Nothing lost: every saved picture is journaled (TLibraryJournal) before it
-// is measured, and every record when it is added, so a crash or a stop that
-// does not wait for the measuring loses no record: the next start folds the
-// journal in and measures what is still pending. Programs sharing a home
+// is measured, and every other record (a build-in, `library add`) when it is
+// added, so a crash or a stop that does not wait for the measuring loses no
+// record: the next start folds the journal in and measures what is still
+// pending. Programs sharing a home
 // (the desktop program and a `zavelon-cli run` from cron) merge on save:
 // under the library's lock, the file on disk and the journal are read and
 // joined with this program's records (less those it removed), and the
