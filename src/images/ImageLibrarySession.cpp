@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <sys/stat.h>
+
 namespace {
 
 bool Exists(const QString &path)
@@ -24,6 +26,19 @@ QString AsideName(const QString &file)
         target = file + QStringLiteral(".bad.") + QString::number(n);
     return target;
 }
+
+} // namespace
+
+TImageLibrarySession::TStamp TImageLibrarySession::StampOf(const QString &file)
+{
+    struct stat status {};
+    if (::stat(QFile::encodeName(file).constData(), &status) != 0)
+        return {};
+    return {true, quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
+            qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+namespace {
 
 std::unique_ptr<TImageDetail> CopyOf(const TImageDetail &record)
 {
@@ -47,14 +62,13 @@ TImageLibrarySession::TImageLibrarySession(const QString &libraryFileName, TUnre
     m_library->SetOnAdded([journal](const TImageDetail &record) { journal->AppendRecord(record); });
     // Pictures that were saved but never measured (a stop that did not wait,
     // a crash): measured now, in the background.
-    const TLibraryJournal::TContent content = m_journal->Read();
     QSet<QString> started;
-    for (const TLibraryJournal::TPending &pending : content.Pending) {
+    m_journal->ForEachLine([](std::unique_ptr<TImageDetail>) {}, [&](TLibraryJournal::TPending pending) {
         if (!m_library->Find(pending.Path) && !started.contains(pending.Path) && QFileInfo::exists(pending.Path)) {
             started.insert(pending.Path);
             m_threads->Start(*m_library, pending.Path, true);
         }
-    }
+    });
 }
 
 void TImageLibrarySession::Load(TUnreadable unreadable)
@@ -81,9 +95,10 @@ void TImageLibrarySession::Load(TUnreadable unreadable)
                 return;
         }
     }
+    m_diskStamp = StampOf(m_fileName);
     // Records the journal holds that the file does not yet.
-    for (const std::unique_ptr<TImageDetail> &record : m_journal->Read().Records)
-        m_library->AddIfAbsent(CopyOf(*record), true);
+    m_journal->ForEachLine([this](std::unique_ptr<TImageDetail> record) { m_library->AddIfAbsent(std::move(record), true); },
+                           [](TLibraryJournal::TPending) {});
 }
 
 bool TImageLibrarySession::KeepAside(const QString &problem, int wholeRecords)
@@ -146,7 +161,9 @@ std::vector<TLibraryJournal::TPending> TImageLibrarySession::MergeFromDisk()
         if (!removed.contains(record.FileName))
             m_library->AddIfAbsent(CopyOf(record), true);
     };
-    if (Exists(m_fileName)) {
+    // A file that nobody has written since this program read or wrote it
+    // holds nothing this program lacks.
+    if (Exists(m_fileName) && StampOf(m_fileName) != m_diskStamp) {
         TImageLibrary disk;
         disk.LoadFromFile(m_fileName);
         if (disk.LastLoadState() != TImageLibrary::TLoadState::Loaded) {
@@ -162,17 +179,21 @@ std::vector<TLibraryJournal::TPending> TImageLibrarySession::MergeFromDisk()
         for (int i = 0; i < disk.Count(); ++i)
             join(*disk.Items(i));
     }
-    TLibraryJournal::TContent journal = m_journal->Read();
-    for (const std::unique_ptr<TImageDetail> &record : journal.Records)
-        join(*record);
+    // A long crawl leaves a line per picture: only those not recorded yet
+    // are kept, and only once.
     std::vector<TLibraryJournal::TPending> pending;
     QSet<QString> kept;
-    for (TLibraryJournal::TPending &line : journal.Pending) {
-        if (!m_library->Find(line.Path) && !kept.contains(line.Path) && QFileInfo::exists(line.Path)) {
-            kept.insert(line.Path);
-            pending.push_back(std::move(line));
-        }
-    }
+    m_journal->ForEachLine([&](std::unique_ptr<TImageDetail> record) { join(*record); },
+                           [&](TLibraryJournal::TPending line) {
+                               if (!m_library->Find(line.Path) && !kept.contains(line.Path)) {
+                                   kept.insert(line.Path);
+                                   pending.push_back(std::move(line));
+                               }
+                           });
+    // A record the journal holds further on may have come in meanwhile.
+    std::erase_if(pending, [&](const TLibraryJournal::TPending &line) {
+        return m_library->Find(line.Path) || !QFileInfo::exists(line.Path);
+    });
     return pending;
 }
 
@@ -184,6 +205,7 @@ void TImageLibrarySession::Save()
         throw EZavelonError(QStringLiteral("Cannot write the image library %1: %2").arg(m_fileName, holder));
     const std::vector<TLibraryJournal::TPending> pending = MergeFromDisk();
     m_library->SaveToFile(m_fileName);
+    m_diskStamp = StampOf(m_fileName);
     // Everything the journal recorded is in the file now; what is still to
     // be measured stays.
     if (!m_journal->Rewrite(pending))

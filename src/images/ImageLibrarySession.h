@@ -98,8 +98,20 @@ private:
     // still has pending.
     std::vector<TLibraryJournal::TPending> MergeFromDisk();
 
+    // What the file was when this program last read or wrote it.
+    struct TStamp {
+        bool Exists = false;
+        quint64 Device = 0;
+        quint64 Inode = 0;
+        qint64 Size = 0;
+        qint64 Modified = 0;
+        bool operator==(const TStamp &) const = default;
+    };
+    static TStamp StampOf(const QString &file);
+
     QString m_fileName;
     QString m_startupError;
+    TStamp m_diskStamp;
     QString m_keptAside;
     bool m_saves = true;
     bool m_shutDown = false;

@@ -100,12 +100,12 @@ bool TLibraryJournal::Append(const QByteArray &line)
     return written;
 }
 
-TLibraryJournal::TContent TLibraryJournal::Read() const
+void TLibraryJournal::ForEachLine(const std::function<void(std::unique_ptr<TImageDetail>)> &onRecord,
+                                  const std::function<void(TPending)> &onPending) const
 {
-    TContent content;
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly))
-        return content;
+        return;
     while (!file.atEnd()) {
         const QByteArray line = file.readLine(kMaxLineBytes);
         if (!line.endsWith('\n'))
@@ -114,14 +114,14 @@ TLibraryJournal::TContent TLibraryJournal::Read() const
         if (text.size() < 3 || text[1] != ' ')
             continue;
         const QByteArrayView rest = text.sliced(2);
-        bool ok = true;
         if (text[0] == 'P') {
             const QList<QByteArrayView> fields = Fields(rest, 2);
             if (fields.size() != 2)
                 continue;
+            bool ok = false;
             TPending pending{fields[0].toDouble(&ok), TTaskJournal::UnescapeText(fields[1])};
             if (ok && !pending.Path.isEmpty())
-                content.Pending.push_back(pending);
+                onPending(std::move(pending));
         } else if (text[0] == 'R') {
             const QList<QByteArrayView> fields = Fields(rest, 5);
             if (fields.size() != 5)
@@ -134,9 +134,16 @@ TLibraryJournal::TContent TLibraryJournal::Read() const
             record->Width = fields[3].toInt(&each[3]);
             record->FileName = TTaskJournal::UnescapeText(fields[4]);
             if (each[0] && each[1] && each[2] && each[3] && !record->FileName.isEmpty())
-                content.Records.push_back(std::move(record));
+                onRecord(std::move(record));
         }
     }
+}
+
+TLibraryJournal::TContent TLibraryJournal::Read() const
+{
+    TContent content;
+    ForEachLine([&](std::unique_ptr<TImageDetail> record) { content.Records.push_back(std::move(record)); },
+                [&](TPending pending) { content.Pending.push_back(std::move(pending)); });
     return content;
 }
 

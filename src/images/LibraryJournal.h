@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -54,7 +55,11 @@ public:
     bool AppendPending(const QString &path, double added);
     bool AppendRecord(const TImageDetail &record);
 
-    // Every whole line of the journal, in order.
+    // Every whole line of the journal, in order, handed over one at a time
+    // (a journal of a long crawl holds a line per picture).
+    void ForEachLine(const std::function<void(std::unique_ptr<TImageDetail> record)> &onRecord,
+                     const std::function<void(TPending pending)> &onPending) const;
+    // The same, all at once.
     TContent Read() const;
     // Replaces the journal by `pending` (nothing: deletes it), atomically.
     // The caller holds the library's lock. False when it cannot be written.
