@@ -277,6 +277,7 @@ void TMainForm::ConnectSession()
     connect(session, &TDownloadSession::Ticked, m_runControl, &TRunControl::RefreshReport);
     connect(session, &TDownloadSession::TaskFinished, m_runControl, &TRunControl::TaskFinished);
     connect(session, &TDownloadSession::TaskStateChanged, m_runControl, &TRunControl::TaskStateChanged);
+    connect(session, &TDownloadSession::RunRefused, m_runControl, &TRunControl::RunRefused);
     connect(session, &TDownloadSession::ShutDownOffered, this, &TMainForm::OfferShutdown);
     connect(session, &TDownloadSession::Error, this, [this](const QString &text) { ShowErrorMessage(this, text); });
     // The default options' choice, read when the last task ends.

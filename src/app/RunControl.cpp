@@ -109,6 +109,10 @@ void TRunControl::TasksRunActionExecute()
         case TDownloadSession::TStartResult::AlreadyRunning:
             ShowErrorMessage(&m_form, QStringLiteral("Sorry, current task already running !"));
             break;
+        case TDownloadSession::TStartResult::HeldElsewhere:
+            // Another program on this home runs the task file.
+            ShowErrorMessage(&m_form, session.LastRefusal());
+            break;
         case TDownloadSession::TStartResult::TooManyRunning:
             break; // tested above
         }
@@ -238,4 +242,10 @@ void TRunControl::TaskStateChanged(TTask *task)
     if (task->Shown())
         m_form.FilesPanel()->MarkActive(*task);
     Refresh();
+}
+
+void TRunControl::RunRefused(TTask *task, const QString &reason)
+{
+    if (!m_inCommand)
+        task->ShowLog(reason, TLogKind::Failure);
 }

@@ -30,6 +30,10 @@ public:
     void TaskFinished(TTask *task);
     // A task started or stopped other than by a command here (a schedule).
     void TaskStateChanged(TTask *task);
+    // A start was refused because another program runs the task file: a
+    // command tells the user in a box; a schedule's start leaves a line in
+    // the log.
+    void RunRefused(TTask *task, const QString &reason);
 
     // The text of the Save URL file, written to `fileName` (replacing it);
     // raises EZavelonError naming the file when it cannot be written.

@@ -39,8 +39,10 @@ struct CommandRegistrar {
     explicit CommandRegistrar(CliCommand command) { RegisterCommand(std::move(command)); }
 };
 
-// Writes UTF-8 text to stdout / stderr without locale conversion.
-void PrintOut(const QByteArray &bytes);
+// Writes UTF-8 text to stdout / stderr without locale conversion. PrintOut
+// is false when stdout cannot take it (a reader that went away: a broken
+// pipe; the program ignores SIGPIPE, so that it can stop in order).
+bool PrintOut(const QByteArray &bytes);
 void PrintErr(const QByteArray &bytes);
 
 // Removes "--name VALUE" from args and returns VALUE (empty when absent);

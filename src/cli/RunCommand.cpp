@@ -1,5 +1,6 @@
 // zavelon-cli run: runs a task to its end without a display.
 #include "cli/Command.h"
+#include "engine/AsciiText.h"
 #include "engine/Errors.h"
 #include "engine/ProgramHome.h"
 #include "engine/Task.h"
@@ -17,6 +18,10 @@
 #include <unistd.h>
 
 namespace {
+
+// A run stopped because stdout went away: 128 + SIGPIPE, as a shell reports a
+// program that the signal ended.
+constexpr int kExitBrokenPipe = 128 + SIGPIPE;
 
 // ---- Signals: the handler only writes the signal's number to a pipe --------
 
@@ -108,22 +113,32 @@ private:
     bool m_drawn = false;
 };
 
+// Log lines on stdout. When stdout goes away (a broken pipe) the run is
+// told once and nothing more is written.
 class TConsoleLog : public TLogView
 {
 public:
-    explicit TConsoleLog(TProgressLine &progress)
+    TConsoleLog(TProgressLine &progress, std::function<void()> onBrokenPipe)
         : m_progress(progress)
+        , m_onBrokenPipe(std::move(onBrokenPipe))
     {
     }
 
     void AppendLogLine(const QString &line, TLogKind) override
     {
+        if (m_broken)
+            return;
         m_progress.Clear();
-        PrintOut(line.toUtf8() + '\n');
+        if (!PrintOut(line.toUtf8() + '\n')) {
+            m_broken = true;
+            m_onBrokenPipe();
+        }
     }
 
 private:
     TProgressLine &m_progress;
+    std::function<void()> m_onBrokenPipe;
+    bool m_broken = false;
 };
 
 // Rows are not drawn; the run only needs to know what was saved.
@@ -154,6 +169,27 @@ QString ErrorText(const std::exception &error)
     return own ? own->message() : QString::fromUtf8(error.what());
 }
 
+// The last line on stderr: what the run saved and what it could not, and
+// why it failed when it did.
+QString Summary(const TRunCounts &counts)
+{
+    QString text = QStringLiteral("%1 picture(s) saved, %2 failed").arg(counts.PicturesSaved).arg(counts.PicturesFailed);
+    if (counts.PagesFailed > 0)
+        text += QStringLiteral(", %1 page(s) failed").arg(counts.PagesFailed);
+    if (counts.LocalFailures > 0)
+        text += QStringLiteral("; %1 file(s) could not be written here, the first: %2")
+                    .arg(counts.LocalFailures)
+                    .arg(counts.FirstLocalFailure);
+    if (!counts.StartFailure.isEmpty())
+        text += QStringLiteral("; the start address could not be fetched: %1").arg(counts.StartFailure);
+    return text;
+}
+
+bool RunFailed(const TRunCounts &counts)
+{
+    return counts.LocalFailures > 0 || !counts.StartFailure.isEmpty();
+}
+
 int Run(const QStringList &arguments)
 {
     QStringList args = arguments;
@@ -166,63 +202,77 @@ int Run(const QStringList &arguments)
     auto loaded = std::make_unique<TTask>();
     loaded->LoadFromFile(args.first());
 
+    // A stop by signal or by a broken pipe: the exit code it gives.
+    int stopCode = kExitOk;
+    std::function<void(int code)> stop;
     TProgressLine progress(!quiet && ::isatty(STDERR_FILENO));
-    TConsoleLog log(progress);
+    TConsoleLog log(progress, [&] {
+        // Not in the middle of the view call that found the pipe broken.
+        QTimer::singleShot(0, [&] { stop(kExitBrokenPipe); });
+    });
     TSavedPictures pictures;
     TNoFilesView files;
     TDownloadSession session(ImageLibraryFileName(ProgramHome()));
     if (!session.LibraryStartupError().isEmpty())
-        PrintErr("zavelon-cli: " + session.LibraryStartupError().toUtf8() + '\n');
+        PrintErr("zavelon-cli: " + EscapeControlChars(session.LibraryStartupError()).toUtf8() + '\n');
     session.SetViews(&files, &log, &pictures);
     TTask *task = session.AddTask(std::move(loaded));
     // Rows and progress are only worth their main-thread calls while a
     // progress line shows them.
     task->SetShown(progress.Enabled());
 
-    int exitCode = kExitOk;
-    QString failure;
+    QStringList failures;
     QObject::connect(&session, &TDownloadSession::TaskFinished, [] { QCoreApplication::exit(kExitOk); });
-    QObject::connect(&session, &TDownloadSession::Error, [&](const QString &text) {
-        if (failure.isEmpty())
-            failure = text;
-    });
-    TStopSignals stopSignals([&](int signal) {
-        if (task->Stopped() && exitCode != kExitOk)
+    QObject::connect(&session, &TDownloadSession::Error, [&](const QString &text) { failures << text; });
+    stop = [&](int code) {
+        if (stopCode != kExitOk)
             return;
-        exitCode = ExitCodeOf(signal);
+        stopCode = code;
+        // A stop must be quick: pictures still being measured stay in the
+        // library's journal and are measured at the next start.
         try {
-            session.StopTask(task);
+            session.ShutDown(TDownloadSession::TPendingPictures::Drop);
         } catch (const std::exception &error) {
-            if (failure.isEmpty())
-                failure = ErrorText(error);
+            failures << ErrorText(error);
         }
-        QCoreApplication::exit(exitCode);
-    });
+        session.FinishEndedWorkers();
+        QCoreApplication::exit(code);
+    };
+    TStopSignals stopSignals([&](int signal) { stop(ExitCodeOf(signal)); });
     QTimer redraw;
     QObject::connect(&redraw, &QTimer::timeout, [&] { progress.Draw(*task, pictures.Bytes); });
     if (progress.Enabled())
         redraw.start(250);
 
-    QTimer::singleShot(0, [&] { session.RunTask(task); });
-    const int loopResult = QCoreApplication::exec();
-    if (exitCode == kExitOk)
-        exitCode = loopResult;
+    bool refused = false;
+    QTimer::singleShot(0, [&] {
+        if (session.RunTask(task) == TDownloadSession::TStartResult::HeldElsewhere) {
+            refused = true;
+            QCoreApplication::exit(kExitFailed);
+        }
+    });
+    QCoreApplication::exec();
     redraw.stop();
     progress.Draw(*task, pictures.Bytes);
     progress.Clear();
 
-    // Like the desktop program at its end, except that a run that ends must
-    // not drop a picture still being measured: every saved picture is
-    // recorded before the library is written.
+    // Like the desktop program at its end, except that a run that ends by
+    // itself records every saved picture before the library is written (a
+    // stop has shut the session down already).
     try {
         session.ShutDown(TDownloadSession::TPendingPictures::Wait);
     } catch (const std::exception &error) {
-        if (failure.isEmpty())
-            failure = ErrorText(error);
+        failures << ErrorText(error);
     }
-    if (!failure.isEmpty())
-        throw std::runtime_error(failure.toStdString());
-    return exitCode;
+    if (refused)
+        throw EZavelonError(session.LastRefusal());
+    for (const QString &failure : failures)
+        PrintErr("zavelon-cli: " + EscapeControlChars(failure).toUtf8() + '\n');
+    const TRunCounts &counts = task->RunCounts();
+    PrintErr("zavelon-cli: " + EscapeControlChars(Summary(counts)).toUtf8() + '\n');
+    if (stopCode != kExitOk)
+        return stopCode;
+    return failures.isEmpty() && !RunFailed(counts) ? kExitOk : kExitFailed;
 }
 
 const CommandRegistrar kRun{{{QStringLiteral("run")}, QStringLiteral("run FILE.wrp [--quiet]"), Run}};

@@ -1,6 +1,7 @@
 // zavelon-cli scan: runs the link scanner over a saved page, as a worker does
 // over a fetched one, and lists the links it would queue.
 #include "cli/Command.h"
+#include "engine/AsciiText.h"
 #include "engine/Errors.h"
 #include "engine/HTMLScan.h"
 
@@ -53,7 +54,9 @@ int RunScan(const QStringList &args)
     QByteArray out;
     const TURLPathItems &links = scanner.Links();
     for (qsizetype i = 0; i < links.Count(); ++i) {
-        out += links.Get(i)->URL().toUtf8();
+        // One link, one line: a line end or a terminal's escape inside a
+        // link is shown escaped.
+        out += EscapeControlChars(links.Get(i)->URL()).toUtf8();
         out += '\n';
     }
     PrintOut(out);

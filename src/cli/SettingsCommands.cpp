@@ -16,6 +16,9 @@
 
 namespace {
 
+// A text slot of the project file holds 1023 bytes and its NUL.
+constexpr qsizetype kMaxSlotText = 1023;
+
 // Loads the home's settings as the desktop program does at start, telling
 // on stderr when a damaged store had to be kept aside.
 void LoadSettings(TRegSettings &settings)
@@ -102,6 +105,15 @@ TNewTaskInput ParseTaskNew(QStringList args)
     input.Login = TakeGivenOption(args, QStringLiteral("--login"));
     if (input.Url.isEmpty())
         throw UsageError("task new needs --url URL");
+    for (const QString &mask : input.Masks) {
+        const TMaskEntry entry = SplitMaskEntry(mask);
+        if (!mask.contains(QLatin1Char(',')) || entry.Extension.isEmpty() || entry.Folder.isEmpty())
+            throw UsageError(QStringLiteral("--mask needs the form \"EXT, FOLDER\", not \"%1\"").arg(mask).toStdString());
+    }
+    // The note's field holds kMaxSlotText bytes; a longer note is refused
+    // rather than cut without a word.
+    if (input.Note.toUtf8().size() > kMaxSlotText)
+        throw UsageError(QStringLiteral("--note is longer than its field (%1 bytes of UTF-8 at most)").arg(kMaxSlotText).toStdString());
     if (input.Login && !input.Login->contains(QLatin1Char(':')))
         throw UsageError("--login needs USER:PASSWORD");
     if (args.size() != 1 || args.first().startsWith(QLatin1String("--")))

@@ -1,11 +1,13 @@
 // zavelon-cli: runs tasks without a display and exposes the file formats.
 #include "cli/Command.h"
+#include "engine/AsciiText.h"
 #include "engine/DateTime.h"
 #include "engine/ProgramHome.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 
@@ -92,10 +94,10 @@ const std::vector<CliCommand> &RegisteredCommands()
     return Registry();
 }
 
-void PrintOut(const QByteArray &bytes)
+bool PrintOut(const QByteArray &bytes)
 {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    const size_t written = std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    return std::fflush(stdout) == 0 && written == static_cast<size_t>(bytes.size());
 }
 
 void PrintErr(const QByteArray &bytes)
@@ -135,6 +137,10 @@ bool TakeFlag(QStringList &args, const QString &name)
 
 int main(int argc, char *argv[])
 {
+    // A reader that goes away (`zavelon-cli run ... | head`) must not kill
+    // the program in the middle of a write: the write fails instead, and a
+    // run stops in order.
+    std::signal(SIGPIPE, SIG_IGN);
     PinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("zavelon-cli"));
@@ -187,7 +193,8 @@ int main(int argc, char *argv[])
         PrintErr(QByteArray("zavelon-cli: ") + error.what() + '\n' + UsageText());
         return kExitUsage;
     } catch (const std::exception &error) {
-        PrintErr(QByteArray("zavelon-cli: ") + error.what() + '\n');
+        // Names and URLs in the message may come from web pages.
+        PrintErr("zavelon-cli: " + EscapeControlChars(QString::fromUtf8(error.what())).toUtf8() + '\n');
         return kExitFailed;
     }
 }

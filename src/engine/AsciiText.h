@@ -12,3 +12,9 @@ QString AsciiLower(const QString &text);
 // The text without leading and trailing characters whose code is 32 or below
 // (blanks and control characters); other white space is kept.
 QString TrimLowChars(const QString &text);
+
+// The text as it may reach a terminal or a log: every control character
+// (C0 codes 0-31, DEL, C1 codes 128-159) written as "\xHH", so a URL or a
+// file name from a web page can neither break a line nor send a terminal an
+// escape sequence. Text without control characters comes back unchanged.
+QString EscapeControlChars(const QString &text);

@@ -129,8 +129,10 @@ void THTMLScan::Scan()
     qsizetype lastCount = 0;
     TTags::Cut(m_htmlText, [&](QByteArrayView tag) {
         if (tag.data() == lastTag && tag.size() == lastSize) {
-            for (qsizetype i = 0; i < lastCount; ++i)
-                m_links->AddCopy(*m_links->Get(lastFirst + i));
+            for (qsizetype i = 0; i < lastCount; ++i) {
+                if (HasRoom())
+                    m_links->AddCopy(*m_links->Get(lastFirst + i));
+            }
             return;
         }
         lastTag = tag.data();
@@ -155,8 +157,21 @@ void THTMLScan::ScanTag(QByteArrayView tag)
     }
 }
 
+bool THTMLScan::HasRoom()
+{
+    if (m_links->Count() < kMaxLinks)
+        return true;
+    ++m_ignored;
+    return false;
+}
+
 void THTMLScan::AddLink(QByteArrayView value)
 {
+    if (m_links->Count() >= kMaxLinks) {
+        if (!TrimLowBytes(value).isEmpty())
+            ++m_ignored;
+        return;
+    }
     QByteArrayView link = value;
     if (!StartsWithHttp(value)) {
         const QByteArrayView relative = StripLeadingSlash(value);

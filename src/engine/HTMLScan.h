@@ -39,12 +39,18 @@ bool StartsWithHttp(QByteArrayView text);
 // without quotes, becomes a link: as it is when it counts as absolute, else
 // behind MainURL (one leading "/" dropped). No entity is decoded and no
 // markup is understood beyond the angle brackets.
+//
+// A hostile page must not exhaust memory through its links: Links holds at
+// most kMaxLinks; the scan goes on counting the links beyond, which are
+// dropped (IgnoredLinks).
 class THTMLScan : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QString MainURL READ MainURL WRITE SetMainURL)
 
 public:
+    static constexpr qsizetype kMaxLinks = 100000;
+
     explicit THTMLScan(QObject *owner = nullptr);
     ~THTMLScan() override;
 
@@ -58,8 +64,13 @@ public:
     void SetMainURL(const QString &url);
 
     const TURLPathItems &Links() const { return *m_links; }
+    // Link values found after Links was full, over all scans.
+    qsizetype IgnoredLinks() const { return m_ignored; }
 
 private:
+    // Whether Links has room for one more; counts the link as ignored when not.
+    bool HasRoom();
+
     void Scan();
     void ScanTag(QByteArrayView tag);
     void AddLink(QByteArrayView value);
@@ -68,6 +79,7 @@ private:
     QString m_mainURL;
     QByteArray m_mainURLBytes;
     std::unique_ptr<TURLPathItems> m_links;
+    qsizetype m_ignored = 0;
     // Working buffers reused for every link, so a scan allocates per link
     // only what the link itself keeps.
     std::string m_value;

@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include <cerrno>
 #include <chrono>
 #include <vector>
 
@@ -141,6 +142,37 @@ QString StatusText(long status)
     return QStringLiteral("HTTP status %1").arg(status);
 }
 
+// A transport failure in words a user can act on; libcurl's own text in
+// brackets where it says more.
+QString TransportCause(CURLcode result, long osErrno, const char *errorText)
+{
+    const QString detail = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
+    switch (result) {
+    case CURLE_COULDNT_CONNECT:
+        if (osErrno == ECONNREFUSED)
+            return QStringLiteral("connection refused");
+        return QStringLiteral("cannot connect (%1)").arg(detail);
+    case CURLE_OPERATION_TIMEDOUT:
+        return QStringLiteral("timed out (%1)").arg(detail);
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return QStringLiteral("host not found (%1)").arg(detail);
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return QStringLiteral("proxy not found (%1)").arg(detail);
+    case CURLE_PEER_FAILED_VERIFICATION:
+        return QStringLiteral("TLS certificate not trusted (%1)").arg(detail);
+    case CURLE_SSL_CONNECT_ERROR:
+        return QStringLiteral("TLS handshake failed (%1)").arg(detail);
+    case CURLE_GOT_NOTHING:
+        return QStringLiteral("the server closed the connection without an answer");
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_PARTIAL_FILE:
+        return QStringLiteral("connection broken (%1)").arg(detail);
+    default:
+        return detail;
+    }
+}
+
 } // namespace
 
 // ---- One transfer ------------------------------------------------------
@@ -225,6 +257,28 @@ QByteArray THttpClient::RequestUrl(const QString &url)
     return out;
 }
 
+QString THttpClient::Origin(const QString &url)
+{
+    CURLU *parsed = curl_url();
+    QString origin;
+    if (curl_url_set(parsed, CURLUPART_URL, RequestUrl(url).constData(), CURLU_GUESS_SCHEME) == CURLUE_OK) {
+        char *scheme = nullptr;
+        char *host = nullptr;
+        char *port = nullptr;
+        if (curl_url_get(parsed, CURLUPART_SCHEME, &scheme, 0) == CURLUE_OK &&
+            curl_url_get(parsed, CURLUPART_HOST, &host, 0) == CURLUE_OK &&
+            curl_url_get(parsed, CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+            origin = QStringLiteral("%1://%2:%3").arg(QString::fromUtf8(scheme), QString::fromUtf8(host),
+                                                      QString::fromUtf8(port)).toLower();
+        }
+        curl_free(scheme);
+        curl_free(host);
+        curl_free(port);
+    }
+    curl_url_cleanup(parsed);
+    return origin;
+}
+
 void THttpClient::TrustCertificates(const QByteArray &pem)
 {
     std::lock_guard<std::mutex> guard(Trusted().lock);
@@ -281,7 +335,7 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
 {
     m_contentLength = 0;
     if (Cancelled())
-        throw EZavelonError(QStringLiteral("%1: stopped").arg(url));
+        throw EHttpError(url, QStringLiteral("stopped"), true);
 
     const QByteArray target = RequestUrl(url);
     const QByteArray agent = AppInfo::kUserAgent.toUtf8();
@@ -290,7 +344,8 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
         : ("http://" + ProxyServer.toUtf8() + ':' + QByteArray::number(ProxyPort));
     const QByteArray proxyUser = ProxyUsername.toUtf8();
     const QByteArray proxyPassword = ProxyPassword.toUtf8();
-    const QByteArray user = Username.toUtf8();
+    const bool login = !Username.isEmpty() && (LoginOrigin.isEmpty() || Origin(url) == LoginOrigin);
+    const QByteArray user = login ? Username.toUtf8() : QByteArray();
     const QByteArray password = Password.toUtf8();
     const QByteArray trusted = CaCertificates.isEmpty() ? TrustedCertificates() : CaCertificates;
     char errorText[CURL_ERROR_SIZE] = {};
@@ -370,6 +425,8 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
 
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    long osErrno = 0;
+    curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
     if (done && result == CURLE_OK) {
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
@@ -381,17 +438,15 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
     MultiPool().Return(multi, key);
 
     if (Cancelled())
-        throw EZavelonError(QStringLiteral("%1: stopped").arg(url));
+        throw EHttpError(url, QStringLiteral("stopped"), true);
     if (stalled)
-        throw EZavelonError(QStringLiteral("%1: no data received for %2 seconds").arg(url).arg(StallTimeoutSeconds));
+        throw EHttpError(url, QStringLiteral("timed out (no data received for %1 seconds)").arg(StallTimeoutSeconds));
     if (transfer.badStatus != 0)
-        throw EZavelonError(QStringLiteral("%1: %2").arg(url, StatusText(transfer.badStatus)));
+        throw EHttpError(url, StatusText(transfer.badStatus));
     if (transfer.abandoned)
-        throw EZavelonError(QStringLiteral("%1: %2").arg(url, abandonReason));
-    if (result != CURLE_OK) {
-        const QString reason = errorText[0] ? QString::fromUtf8(errorText) : QString::fromUtf8(curl_easy_strerror(result));
-        throw EZavelonError(QStringLiteral("%1: %2").arg(url, reason));
-    }
+        throw EHttpError(url, abandonReason);
+    if (result != CURLE_OK)
+        throw EHttpError(url, TransportCause(result, osErrno, errorText));
     if (status < 200 || status > 299)
-        throw EZavelonError(QStringLiteral("%1: %2").arg(url, StatusText(status)));
+        throw EHttpError(url, StatusText(status));
 }

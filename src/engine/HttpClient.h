@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Errors.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,12 +11,35 @@
 
 class QIODevice;
 
+// A failed request: the message names the URL and the cause ("URL: cause");
+// Cause() is the cause alone, in words a user can act on: "HTTP status 404",
+// "connection refused", "timed out", "TLS certificate not trusted (...)",
+// "host not found", ... Stopped() tells a failure that a Cancel() caused.
+class EHttpError : public EZavelonError
+{
+public:
+    EHttpError(const QString &url, const QString &cause, bool stopped = false)
+        : EZavelonError(url + QStringLiteral(": ") + cause)
+        , m_cause(cause)
+        , m_stopped(stopped)
+    {
+    }
+
+    const QString &Cause() const { return m_cause; }
+    bool Stopped() const { return m_stopped; }
+
+private:
+    QString m_cause;
+    bool m_stopped;
+};
+
 // The HTTP client of a download worker: GET into memory or into a file as the
 // bytes arrive, HEAD for the announced length, an HTTP proxy with basic proxy
 // authentication and basic authentication toward the site. Every failure is
-// an EZavelonError whose message names the URL: a connection failure, a
-// stalled transfer, and every status that is not 2xx (redirections are not
-// followed, so they fail too). http and https only; certificates are checked.
+// an EHttpError whose message names the URL and its cause: a connection
+// failure, a stalled transfer, an untrusted certificate, and every status
+// that is not 2xx (redirections are not followed, so they fail too). http
+// and https only; certificates are checked.
 //
 // Connection reuse: a crawl makes thousands of requests to a few hosts, so
 // connections are kept open and reused across workers. Every transfer runs
@@ -52,9 +77,13 @@ public:
     int ProxyPort = 0;
     QString ProxyUsername;
     QString ProxyPassword;
-    // Site login: "Authorization: Basic" on every request when Username is set.
+    // Site login: "Authorization: Basic" when Username is set, on requests
+    // to LoginOrigin only (see Origin) when that is set, else on every request.
+    // A task's login belongs to its own site: pictures on other hosts or
+    // ports must never see it.
     QString Username;
     QString Password;
+    QString LoginOrigin;
     // A connection not made within this time fails; so does a transfer that
     // receives no byte for StallTimeoutSeconds.
     int ConnectTimeoutSeconds = 30;
@@ -89,6 +118,10 @@ public:
     // The request target libcurl gets: bytes curl refuses in a URL (controls,
     // spaces, non-ASCII) percent-encoded; everything else as written.
     static QByteArray RequestUrl(const QString &url);
+    // The origin libcurl connects to for `url`: "scheme://host:port" in lower
+    // case, the scheme's default port filled in; empty when libcurl cannot
+    // parse the URL.
+    static QString Origin(const QString &url);
 
 private:
     struct Transfer;

@@ -57,6 +57,23 @@ QList<QByteArray> SplitItemLines(QByteArrayView text)
     return lines;
 }
 
+qsizetype CountItemLines(QByteArrayView text, qsizetype limit)
+{
+    qsizetype count = 0;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] != '\0' && count < limit) {
+        while (i < n && text[i] != '\0' && text[i] != '\r' && text[i] != '\n')
+            ++i;
+        ++count;
+        if (i < n && text[i] == '\r')
+            ++i;
+        if (i < n && text[i] == '\n')
+            ++i;
+    }
+    return count;
+}
+
 TItemLine ParseItemLine(const QString &line)
 {
     TItemLine result;

@@ -19,6 +19,10 @@ struct TItemLine
 // line break at the very end does not start another line.
 QList<QByteArray> SplitItemLines(QByteArrayView text);
 
+// The number of lines SplitItemLines would give, counting no further than
+// `limit`.
+qsizetype CountItemLines(QByteArrayView text, qsizetype limit);
+
 // Parses one line. An empty line is waiting, depth 0, no URL. Otherwise the
 // first field (up to the first comma, or the whole line) is a decimal number
 // whose low 8 bits give Done (not a number: 1); the second field up to the

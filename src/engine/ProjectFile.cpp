@@ -4,14 +4,19 @@
 #include "engine/Errors.h"
 #include "engine/ItemLines.h"
 #include "engine/TaskItem.h"
+#include "engine/TaskJournal.h"
 #include "engine/TextSlot.h"
 
 #include <QFile>
 #include <QFileDevice>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <cerrno>
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -92,7 +97,19 @@ void TTask::LoadFromStream(QIODevice &stream)
     m_stopped = bytes[kStoppedAt] != 0;
     m_options.FromBlock(QByteArrayView(head).sliced(kHeaderSize));
 
-    const QByteArray rest = stream.readAll();
+    // The item lines are bounded: a damaged or hostile file must fail with
+    // a message, not take the memory of the machine.
+    if (!stream.isSequential() && stream.size() - stream.pos() > kMaxItemBytes)
+        throw EZavelonError(QStringLiteral("%1 is not a project file this program can load: its item lines take "
+                                           "%2 bytes, more than %3")
+                                .arg(StreamName(stream)).arg(stream.size() - stream.pos()).arg(kMaxItemBytes));
+    const QByteArray rest = stream.read(kMaxItemBytes + 1);
+    if (rest.size() > kMaxItemBytes)
+        throw EZavelonError(QStringLiteral("%1 is not a project file this program can load: its item lines take "
+                                           "more than %2 bytes").arg(StreamName(stream)).arg(kMaxItemBytes));
+    if (CountItemLines(rest, kMaxItems + 1) > kMaxItems)
+        throw EZavelonError(QStringLiteral("%1 is not a project file this program can load: it has more than %2 "
+                                           "item lines").arg(StreamName(stream)).arg(kMaxItems));
     m_items.DeleteAll();
     for (const QByteArray &text : SplitItemLines(rest)) {
         const TItemLine line = ParseItemLine(QString::fromUtf8(text));
@@ -111,7 +128,46 @@ void TTask::LoadFromFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw EZavelonError(QStringLiteral("Cannot open the project file %1: %2").arg(path, file.errorString()));
-    LoadFromStream(file);
+    try {
+        LoadFromStream(file);
+        FoldJournal();
+    } catch (const std::bad_alloc &) {
+        m_items.DeleteAll();
+        m_doneCount = 0;
+        throw EZavelonError(QStringLiteral("Cannot load the project file %1: not enough memory").arg(path));
+    }
+}
+
+void TTask::FoldJournal()
+{
+    m_recoveredPictures.clear();
+    const std::vector<TTaskJournal::TEntry> entries = TTaskJournal::Read(m_fileName, kMaxItems);
+    if (entries.empty())
+        return;
+    if (qsizetype(entries.size()) + m_items.Count() > kMaxItems)
+        throw EZavelonError(QStringLiteral("%1 and its journal hold more than %2 items").arg(m_fileName).arg(kMaxItems));
+    for (const TTaskJournal::TEntry &entry : entries) {
+        const int index = m_items.IndexOfURL(entry.URL);
+        TTaskItem *item = index < 0 ? nullptr : m_items.Get(index);
+        if (!item) {
+            item = new TTaskItem(this, entry.URL);
+            item->SetDepth(entry.Depth);
+            m_items.AddSorted(item);
+        }
+        if (entry.Kind == TTaskJournal::TEntry::Queued)
+            continue;
+        // A picture counts once it is in place: its line was written just
+        // before the rename.
+        if (entry.Kind == TTaskJournal::TEntry::Saved) {
+            if (!QFileInfo::exists(entry.Path))
+                continue;
+            m_recoveredPictures << entry.Path;
+        }
+        if (!item->Done()) {
+            item->SetDone(true);
+            ++m_doneCount;
+        }
+    }
 }
 
 void TTask::SaveToFile(const QString &path) const
@@ -119,7 +175,20 @@ void TTask::SaveToFile(const QString &path) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw EZavelonError(QStringLiteral("Cannot create the project file %1: %2").arg(path, file.errorString()));
+    // The site's and the proxy's passwords are in it: the owner's eyes only,
+    // like the settings store.
+    if (::fchmod(file.handle(), S_IRUSR | S_IWUSR) != 0)
+        throw EZavelonError(QStringLiteral("Cannot create the project file %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     SaveToStream(file);
     if (!file.commit())
         throw EZavelonError(QStringLiteral("Cannot write the project file %1: %2").arg(path, file.errorString()));
+    // Everything the journal told is in the file now, unless a worker's end
+    // is still to be handled (a stop that came just after it ended): the
+    // file written when that end is handled takes the journal away then.
+    if (path == m_fileName && RunningCount() == 0) {
+        if (m_journal)
+            m_journal->Remove();
+        else
+            TTaskJournal::RemoveFile(path);
+    }
 }

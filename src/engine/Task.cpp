@@ -1,9 +1,16 @@
 #include "engine/Task.h"
 
+#include "engine/AsciiText.h"
+#include "engine/FileNames.h"
+#include "engine/MaskEntry.h"
 #include "engine/PageLock.h"
+#include "engine/TaskJournal.h"
 #include "engine/TaskItem.h"
 #include "engine/TaskThread.h"
 #include "engine/TaskViews.h"
+#include "engine/WriteFiles.h"
+
+#include <QDir>
 
 namespace {
 
@@ -48,6 +55,9 @@ void TTask::Assign(const TPersistent &source)
 void TTask::Run()
 {
     SetStopped(false);
+    m_counts = TRunCounts();
+    ClearFailures();
+    RemoveStaleTemporaryFiles();
     if (m_items.Count() == 0) {
         auto *start = new TTaskItem(this, m_url.URI());
         start->SetDepth(0);
@@ -101,8 +111,7 @@ void TTask::WorkerFinished(TTaskThread *worker)
         item->SetRunning(false);
         return;
     }
-    item->SetDone(true);
-    SetDoneCount(DoneCount() + 1);
+    CountResult(item, worker->Result());
     SetRunning(item, false);
     RemoveItemRow(item);
     worker->Release();
@@ -116,6 +125,72 @@ void TTask::WorkerFinished(TTaskThread *worker)
         }
     }
     EndWhenIdle();
+}
+
+void TTask::CountResult(TTaskItem *item, const TWorkResult &result)
+{
+    if (result.Kind != TWorkResult::Failed) {
+        item->SetDone(true);
+        SetDoneCount(DoneCount() + 1);
+        if (result.Kind == TWorkResult::Saved)
+            ++m_counts.PicturesSaved;
+        return;
+    }
+    item->SetFailed(true);
+    ++m_failedItems;
+    ++(result.Picture ? m_counts.PicturesFailed : m_counts.PagesFailed);
+    if (result.Local) {
+        if (m_counts.LocalFailures++ == 0)
+            m_counts.FirstLocalFailure = result.Failure;
+    } else if (item->Depth() == 0 && m_counts.StartFailure.isEmpty()) {
+        m_counts.StartFailure = result.Failure;
+    }
+}
+
+void TTask::PictureSavedAtStop(TTaskItem *item)
+{
+    TWorkResult saved;
+    saved.Kind = TWorkResult::Saved;
+    saved.Picture = true;
+    CountResult(item, saved);
+    RemoveItemRow(item);
+}
+
+void TTask::ClearFailures()
+{
+    if (m_failedItems == 0)
+        return;
+    for (TTaskItem *item : m_items.ToList())
+        if (item->Failed())
+            item->SetFailed(false);
+    m_failedItems = 0;
+}
+
+void TTask::RemoveStaleTemporaryFiles()
+{
+    QStringList folders{m_options.DefaultFolder};
+    for (const QString &mask : m_options.FileMasks)
+        folders << AddBackslash(m_options.DefaultFolder + SplitMaskEntry(mask).Folder);
+    folders.removeDuplicates();
+    int removed = 0;
+    for (const QString &folder : folders) {
+        if (folder.isEmpty())
+            continue;
+        const QDir dir(folder);
+        for (const QString &name : dir.entryList({QStringLiteral("*!!wr")}, QDir::Files | QDir::Hidden | QDir::System))
+            removed += RemoveUnheldFile(dir.filePath(name)) ? 1 : 0;
+    }
+    if (removed > 0)
+        ShowLog(QStringLiteral("Removed %1 unfinished file(s) of an earlier run").arg(removed));
+}
+
+std::shared_ptr<TTaskJournal> TTask::Journal()
+{
+    if (m_fileName.isEmpty())
+        return nullptr;
+    if (!m_journal || m_journal->ProjectFile() != m_fileName)
+        m_journal = std::make_shared<TTaskJournal>(m_fileName);
+    return m_journal;
 }
 
 // ---- View operations -------------------------------------------------------
@@ -162,6 +237,8 @@ void TTask::AddPictureRow(const QString &path, qint64 size)
 
 void TTask::ShowLog(const QString &message, TLogKind kind)
 {
+    // URLs and names come from web pages: no control character of theirs
+    // reaches a terminal or the log view raw.
     if (m_logView)
-        m_logView->AppendLogLine(LogLine(message), kind);
+        m_logView->AppendLogLine(LogLine(EscapeControlChars(message)), kind);
 }

@@ -7,6 +7,7 @@
 #include "engine/TaskViews.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -14,7 +15,26 @@
 
 class QIODevice;
 class TPageLock;
+class TTaskJournal;
 class TTaskThread;
+struct TWorkResult;
+
+// What a run has done so far: pictures saved and failed, pages that failed,
+// and how many of those failures were failures to write a file here (a full
+// disk, a folder without permission, a name the file system refuses) rather
+// than failures of the web site. Counted from the start of each run.
+struct TRunCounts
+{
+    int PicturesSaved = 0;
+    int PicturesFailed = 0;
+    int PagesFailed = 0;
+    int LocalFailures = 0;
+    // The log line of the first local failure; empty when none.
+    QString FirstLocalFailure;
+    // The log line telling that the start address could not be fetched at
+    // all; empty when it could.
+    QString StartFailure;
+};
 
 // One download job: a start URL, a name, a note, its own options and the
 // growing list of URLs found for it. Each task lives in a project file of its
@@ -23,9 +43,14 @@ class TTaskThread;
 //
 // Running (main thread only): Run starts workers (TTaskThread) for the first
 // waiting items in list order, at most eight; each worker's end comes back
-// to WorkerFinished, which marks its item done and starts waiting items while
-// fewer than seven run; when none runs any more the task is stopped and
-// OnFinished is called. Stop ends every worker at once (see TTaskThread for
+// to WorkerFinished, which marks its item done (or failed, see TTaskItem) and
+// starts waiting items while fewer than seven run; when none runs any more
+// the task is stopped and OnFinished is called.
+//
+// Crash safety: while a task with a FileName runs, its workers append what
+// they do to the task's journal (TTaskJournal) beside the project file;
+// LoadFromFile folds it in, and SaveToFile removes it once the project file
+// holds everything. So a crash loses no done item and no saved picture. Stop ends every worker at once (see TTaskThread for
 // what it guarantees). The task shows its work only through its three views
 // (see TaskViews.h), which it refers to and does not own.
 class TTask : public TPersistent
@@ -34,6 +59,10 @@ public:
     static constexpr qsizetype kHeaderSize = 5136;
     // Where the item lines start; also the shortest file that loads.
     static constexpr qsizetype kItemsOffset = kHeaderSize + TRegOptions::kBlockSize;
+    // A project file with more item lines (or bytes of them) is refused: a
+    // damaged or hostile file must not exhaust memory.
+    static constexpr qsizetype kMaxItems = 4000000;
+    static constexpr qint64 kMaxItemBytes = qint64(1) << 30;
 
     TTask();
     // A task should be stopped before it is destroyed; its items' workers
@@ -80,15 +109,26 @@ public:
     int DoneCount() const { return m_doneCount; }
     void SetDoneCount(int count) { m_doneCount = count; }
 
-    // Sets FileName, then reads the project file. A file that cannot be
-    // opened, or that is shorter than kItemsOffset bytes, raises EZavelonError
-    // naming the file (and its size); the task is then unchanged apart from
-    // FileName. Any file that long loads, whatever its first bytes.
+    // Sets FileName, then reads the project file and folds in its journal
+    // (the items a run did after the file was last written). A file that
+    // cannot be opened, that is shorter than kItemsOffset bytes, or that has
+    // more than kMaxItems item lines raises EZavelonError naming the file;
+    // so does any other failure to load it (memory included). Any file long
+    // enough loads, whatever its first bytes.
     void LoadFromFile(const QString &path);
-    // Writes the project file atomically: a temporary file beside it is
-    // renamed over it, so a failure never leaves a half-written project.
-    // Does not change FileName.
+    // Writes the project file atomically (a temporary file beside it is
+    // renamed over it, so a failure never leaves a half-written project),
+    // readable by its owner only: it may hold the site's and the proxy's
+    // passwords. Written to FileName while no worker runs, it also removes
+    // the journal, which it now holds. Does not change FileName.
     void SaveToFile(const QString &path) const;
+
+    // Saved pictures that the journal folded in by the last LoadFromFile
+    // recorded: pictures of a run that ended without writing the project
+    // file, which the image library may not have recorded yet.
+    const QStringList &RecoveredPictures() const { return m_recoveredPictures; }
+    // The journal of this task's project file; null while FileName is empty.
+    std::shared_ptr<TTaskJournal> Journal();
 
     // The task name a project file holds, read from its header alone (the
     // tree shows every project of a folder without loading them): the first
@@ -119,8 +159,18 @@ public:
     // The number of running items.
     int RunningCount() const;
     // The end handler of every worker the task starts; runs on the main
-    // thread after the worker ended by itself, whatever the outcome.
+    // thread after the worker ended by itself, whatever the outcome: the
+    // item is done, or failed (its failure counted; the project file keeps
+    // it waiting for the next run).
     void WorkerFinished(TTaskThread *worker);
+    // An item whose worker was stopped after its picture was in place: the
+    // item is done and the picture counted.
+    void PictureSavedAtStop(TTaskItem *item);
+
+    // This run's counts (see TRunCounts); reset when a run starts.
+    const TRunCounts &RunCounts() const { return m_counts; }
+    int PicturesSaved() const { return m_counts.PicturesSaved; }
+    int PicturesFailed() const { return m_counts.PicturesFailed; }
 
     // Called when a run has ended by itself (the last worker has ended).
     using FinishedHandler = std::function<void(TTask *task)>;
@@ -153,13 +203,21 @@ public:
     void UpdateProgressRow(TTaskThread *worker);
     // While the task is shown and has a pictures view: the saved file's row.
     void AddPictureRow(const QString &path, qint64 size);
-    // Appends "[date time] - message" to the log view.
+    // Appends "[date time] - message" to the log view, control characters
+    // of the message escaped (EscapeControlChars).
     void ShowLog(const QString &message, TLogKind kind = TLogKind::Info);
 
 private:
     // With no worker running, the run has ended: the task is stopped and
     // its finished handler told.
     void EndWhenIdle();
+    void CountResult(TTaskItem *item, const TWorkResult &result);
+    // Items that failed in the last run wait again.
+    void ClearFailures();
+    // Deletes the "!!wr" files that a crashed run left in the task's
+    // folders (never one that a writer still holds).
+    void RemoveStaleTemporaryFiles();
+    void FoldJournal();
 
     const std::shared_ptr<TPageLock> m_pageLock;
     TTaskItemList m_items;
@@ -177,4 +235,8 @@ private:
     TLogView *m_logView = nullptr;
     TPicturesView *m_picturesView = nullptr;
     FinishedHandler m_onFinished;
+    TRunCounts m_counts;
+    int m_failedItems = 0;
+    std::shared_ptr<TTaskJournal> m_journal;
+    QStringList m_recoveredPictures;
 };

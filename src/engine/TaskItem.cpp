@@ -28,6 +28,13 @@ void TTaskItem::SetRunning(bool running)
         m_task->Items().ItemStateChanged(this);
 }
 
+void TTaskItem::SetFailed(bool failed)
+{
+    m_failed = failed;
+    if (m_task)
+        m_task->Items().ItemStateChanged(this);
+}
+
 bool TTaskItem::Start()
 {
     // A previous worker of this item has ended; its handle goes now.
@@ -45,12 +52,16 @@ bool TTaskItem::Start()
 
 void TTaskItem::StopWorker()
 {
+    bool saved = false;
     if (m_worker) {
         if (!m_worker->Stop())
             return; // ended by itself: WorkerFinished still handles it
+        saved = m_worker->SavedBeforeStop();
         m_worker.reset();
     }
     SetRunning(false);
+    if (saved && m_task)
+        m_task->PictureSavedAtStop(this);
     const QString file = CurrentFile();
     if (!file.isEmpty()) {
         QFile::remove(file);

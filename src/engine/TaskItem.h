@@ -13,7 +13,7 @@ class TTask;
 class TTaskThread;
 
 // One URL found for a task, with its run state. An item is waiting while it
-// is neither Done nor Running. Once in a TTaskItemList, its URL and TaskHost
+// is neither Done nor Running nor Failed. Once in a TTaskItemList, its URL and TaskHost
 // stay as they are: the list files the item under its URL text and priority.
 class TTaskItem : public TPersistent
 {
@@ -46,6 +46,12 @@ public:
     void SetDone(bool done);
     bool Running() const { return m_running; }
     void SetRunning(bool running);
+    // Its picture or page failed in this run: not done (the project file
+    // keeps it waiting, so the next run tries again), but not started again
+    // in this run either. Cleared when a run starts.
+    bool Failed() const { return m_failed; }
+    void SetFailed(bool failed);
+    bool Waiting() const { return !m_done && !m_running && !m_failed; }
     int Depth() const { return m_depth; }
     void SetDepth(int depth) { m_depth = depth; }
 
@@ -64,7 +70,9 @@ public:
     bool Start();
     // Ends the item's worker at once; the item is waiting again and a file
     // it was writing is deleted. A worker that had already ended by itself
-    // is left to its end handling.
+    // is left to its end handling. A worker stopped after its picture was
+    // in place under its final name has done its item: the item is done and
+    // the picture counted as saved (TTask::PictureSavedAtStop).
     void StopWorker();
 
 private:
@@ -78,6 +86,7 @@ private:
     qint64 m_priority = 0;
     std::atomic<bool> m_done{false};
     std::atomic<bool> m_running{false};
+    std::atomic<bool> m_failed{false};
     std::atomic<int> m_depth{-1};
     mutable std::mutex m_fileLock;
     QString m_currentFile;

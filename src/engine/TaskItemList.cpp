@@ -166,7 +166,7 @@ TTaskItem *TTaskItemList::FirstWaiting() const
         return m_waiting.empty() ? nullptr : *m_waiting.begin();
     // A list out of priority order (a hand-made project file) is walked.
     for (TTaskItem *item : m_flat)
-        if (!item->Done() && !item->Running())
+        if (item->Waiting())
             return item;
     return nullptr;
 }
@@ -194,7 +194,7 @@ void TTaskItemList::Track(TTaskItem *item)
     if (!item->m_listed)
         return;
     if (m_ordered) {
-        if (!item->Done() && !item->Running())
+        if (item->Waiting())
             m_waiting.insert(item);
         else
             m_waiting.erase(item);

@@ -12,6 +12,8 @@
 #include "engine/RegOptions.h"
 #include "engine/Task.h"
 #include "engine/TaskItem.h"
+#include "engine/TaskJournal.h"
+#include "engine/TaskViews.h"
 #include "engine/ThreadPool.h"
 #include "engine/WriteFiles.h"
 
@@ -19,12 +21,18 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
+#include <shared_mutex>
 #include <system_error>
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,7 +40,8 @@ namespace {
 
 // Never destroyed: a stopped worker may still unwind while the process exits.
 struct TWorkerGlobals {
-    std::mutex hookLock;
+    // Shared by the workers calling the hook, exclusive for setting it.
+    std::shared_mutex hookLock;
     std::function<void(const QString &)> pictureSaved;
     std::mutex liveLock;
     std::condition_variable liveChanged;
@@ -79,7 +88,9 @@ public:
         , Depth(item ? item->Depth() : 0)
         , Options(task->Options())
         , TaskParentDomain(ParentDomain(AsciiLower(TrimLowChars(task->URL().Host()))))
+        , LoginOrigin(task->Options().NeedToLogin ? THttpClient::Origin(task->URL().URI()) : QString())
         , PageLock(task->PageLock())
+        , Journal(task->Journal())
     {
     }
 
@@ -91,7 +102,10 @@ public:
     const int Depth;
     const TRegOptions Options;
     const QString TaskParentDomain;
+    // Where the site login may go: the start URL's scheme, host and port.
+    const QString LoginOrigin;
     const std::shared_ptr<TPageLock> PageLock;
+    const std::shared_ptr<TTaskJournal> Journal; // null for a task without a file
     std::function<void(TTaskThread *)> OnEnded; // main thread only
 
     THttpClient Client;
@@ -110,17 +124,40 @@ public:
     // Runs `call` on the main thread and waits for it (see TStopGate).
     bool CallMain(std::function<void()> call) { return m_gate->CallMain(std::move(call)); }
 
-    // The file being written, closed and deleted by a stop. `claimed` tells
-    // whether the path holds a write claim (the "!!wr" files).
-    bool OpenFile(const QString &path, bool claimed);
-    bool WriteFile(const char *data, qint64 size);
-    // Closes the file; deletes it when `keep` is false. Returns its size.
-    qint64 CloseFile(bool keep);
+    // Chooses and claims the final name of a file to write in one step
+    // (ClaimUniqueFileName); the claim goes with the stop. Empty when
+    // stopped.
+    QString ClaimName(const QString &path, int reserve);
+    void ReleaseClaim();
 
-    // Worker side, at its end: marks it ended unless stopped. False when
-    // stopped (no end handling then).
-    bool MarkEnded();
+    // Creates the file exclusively and holds it (HoldOpenFile); a stop
+    // closes and deletes it. False with the reason in `error`, and
+    // `exists` set when the name was taken meanwhile.
+    bool OpenFile(const QString &path, QString &error, bool &exists);
+    bool WriteFile(const char *data, qint64 size);
+    // Why the last write failed.
+    QString FileError();
+    // Writes out what is buffered; the file stays open (and held) for its
+    // rename. False with the reason when that fails.
+    bool FlushFile(qint64 &size, QString &error);
+    // Closes the file; deletes it when `keep` is false.
+    void CloseFile(bool keep);
+
+    enum class TCommit { Done, Stopped, Failed };
+    // Puts the complete temporary file in place under `finalName` without
+    // replacing any file (a name taken meanwhile gives way to the next free
+    // one, and `finalName` tells which), in one step with its journal line;
+    // then tells the picture hook. Failed: the reason in `error`, the
+    // temporary file deleted.
+    TCommit Commit(const QString &temporary, const QString &base, QString &finalName, QString &error);
+
+    // Worker side, at its end: publishes the result, journals a done item,
+    // and marks the worker ended, unless stopped. False when stopped (no end
+    // handling then).
+    bool Finish(const TWorkResult &result);
     bool IsEnded();
+    TWorkResult Result();
+    bool Committed();
 
     // Main-thread side. `force` stops also a worker that has ended by
     // itself (its handle is going away); otherwise such a worker is left to
@@ -130,57 +167,115 @@ public:
 private:
     // Under the gate.
     void DropFile(bool keep);
+    void DropClaim();
 
     const std::shared_ptr<TStopGate> m_gate = std::make_shared<TStopGate>();
     bool m_ended = false;
+    bool m_committed = false;
+    TWorkResult m_result;
 
     std::unique_ptr<QFile> m_file;
     QString m_filePath;
-    bool m_fileClaimed = false;
+    QString m_claim;
 };
 
-bool TWorkerState::OpenFile(const QString &path, bool claimed)
+QString TWorkerState::ClaimName(const QString &path, int reserve)
+{
+    QString name;
+    m_gate->Locked([&] {
+        DropClaim();
+        name = ClaimUniqueFileName(path, reserve);
+        m_claim = name;
+    });
+    return name;
+}
+
+void TWorkerState::ReleaseClaim()
+{
+    m_gate->Guarded([&] { DropClaim(); });
+}
+
+void TWorkerState::DropClaim()
+{
+    if (m_claim.isEmpty())
+        return;
+    ReleaseWriteFile(m_claim);
+    m_claim.clear();
+}
+
+bool TWorkerState::OpenFile(const QString &path, QString &error, bool &exists)
 {
     bool opened = false;
-    m_gate->Locked([&] {
-        if (claimed && !ClaimWriteFile(path))
-            return; // another worker of this process is writing it
+    exists = false;
+    const bool running = m_gate->Locked([&] {
         auto file = std::make_unique<QFile>(path);
-        if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            if (claimed)
-                ReleaseWriteFile(path);
+        // Unbuffered: the worker writes whole received blocks, and a failed
+        // write then reports its own cause (a full disk, ...).
+        if (!file->open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+            exists = QFileInfo::exists(path);
+            error = file->errorString();
             return;
         }
+        HoldOpenFile(file->handle());
         m_file = std::move(file);
         m_filePath = path;
-        m_fileClaimed = claimed;
         if (Item)
             Item->SetCurrentFile(path);
         opened = true;
     });
-    return opened;
+    return running && opened;
 }
 
 bool TWorkerState::WriteFile(const char *data, qint64 size)
 {
     bool written = false;
-    m_gate->Locked([&] { written = m_file && m_file->write(data, size) == size; });
+    m_gate->Locked([&] {
+        if (!m_file)
+            return;
+        // A short write is followed by one that tells why (a full disk).
+        qint64 done = 0;
+        while (done < size) {
+            const qint64 now = m_file->write(data + done, size - done);
+            if (now <= 0)
+                return;
+            done += now;
+        }
+        written = true;
+    });
     return written;
 }
 
-qint64 TWorkerState::CloseFile(bool keep)
+QString TWorkerState::FileError()
 {
-    qint64 size = 0;
+    QString error;
+    m_gate->Guarded([&] { error = m_file ? m_file->errorString() : QString(); });
+    return error;
+}
+
+bool TWorkerState::FlushFile(qint64 &size, QString &error)
+{
+    bool flushed = false;
+    m_gate->Locked([&] {
+        if (!m_file)
+            return;
+        flushed = m_file->flush();
+        if (!flushed)
+            error = m_file->errorString();
+        size = m_file->size();
+    });
+    return flushed;
+}
+
+void TWorkerState::CloseFile(bool keep)
+{
     m_gate->Guarded([&] {
         if (!m_file)
             return;
-        size = m_file->size();
         const bool stopped = m_gate->IsStopped();
         DropFile(keep && !stopped);
         if (Item && !stopped)
             Item->SetCurrentFile(QString());
     });
-    return size;
 }
 
 void TWorkerState::DropFile(bool keep)
@@ -191,15 +286,87 @@ void TWorkerState::DropFile(bool keep)
     m_file.reset();
     if (!keep)
         QFile::remove(m_filePath);
-    if (m_fileClaimed)
-        ReleaseWriteFile(m_filePath);
     m_filePath.clear();
-    m_fileClaimed = false;
 }
 
-bool TWorkerState::MarkEnded()
+namespace {
+
+// rename() that never replaces a file: EEXIST when `to` exists.
+int RenameNoReplace(const QString &from, const QString &to)
 {
-    return m_gate->Locked([&] { m_ended = true; });
+    const QByteArray source = QFile::encodeName(from);
+    const QByteArray target = QFile::encodeName(to);
+    if (::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the flag: the test and the rename are two steps.
+    struct stat status;
+    if (::lstat(target.constData(), &status) == 0)
+        return EEXIST;
+    return ::rename(source.constData(), target.constData()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+TWorkerState::TCommit TWorkerState::Commit(const QString &temporary, const QString &base, QString &finalName,
+                                           QString &error)
+{
+    // The hook's lock first: a program that clears the hook (its end) waits
+    // for a picture that got its final name to be recorded.
+    std::shared_lock<std::shared_mutex> hook(Globals().hookLock);
+    bool committed = false;
+    const bool running = m_gate->Locked([&] {
+        for (int attempt = 0; attempt < 100 && !committed; ++attempt) {
+            if (Journal) {
+                TTaskJournal::TEntry entry;
+                entry.Kind = TTaskJournal::TEntry::Saved;
+                entry.Depth = Depth;
+                entry.URL = Url;
+                entry.Path = finalName;
+                Journal->Append(entry);
+            }
+            const int failure = RenameNoReplace(temporary, finalName);
+            if (failure == 0) {
+                committed = true;
+            } else if (failure == EEXIST) {
+                // Another program made a file of this name meanwhile.
+                DropClaim();
+                finalName = ClaimUniqueFileName(base, 4);
+                m_claim = finalName;
+            } else {
+                error = QString::fromLocal8Bit(std::strerror(failure));
+                break;
+            }
+        }
+        if (!committed && error.isEmpty())
+            error = QStringLiteral("no free name");
+        m_committed = committed;
+        DropFile(committed);
+        DropClaim();
+        if (Item)
+            Item->SetCurrentFile(QString());
+    });
+    if (committed && Globals().pictureSaved)
+        Globals().pictureSaved(finalName);
+    if (!running)
+        return TCommit::Stopped;
+    return committed ? TCommit::Done : TCommit::Failed;
+}
+
+bool TWorkerState::Finish(const TWorkResult &result)
+{
+    return m_gate->Locked([&] {
+        if (Journal && result.Kind == TWorkResult::Done) {
+            TTaskJournal::TEntry entry;
+            entry.Kind = TTaskJournal::TEntry::Done;
+            entry.Depth = Depth;
+            entry.URL = Url;
+            Journal->Append(entry);
+        }
+        m_result = result;
+        m_ended = true;
+    });
 }
 
 bool TWorkerState::IsEnded()
@@ -209,12 +376,27 @@ bool TWorkerState::IsEnded()
     return ended;
 }
 
+TWorkResult TWorkerState::Result()
+{
+    TWorkResult result;
+    m_gate->Guarded([&] { result = m_result; });
+    return result;
+}
+
+bool TWorkerState::Committed()
+{
+    bool committed = false;
+    m_gate->Guarded([&] { committed = m_committed; });
+    return committed;
+}
+
 bool TWorkerState::Stop(bool force)
 {
     const bool stopped = m_gate->Stop([&] {
         if (m_ended && !force)
             return false;
         DropFile(false);
+        DropClaim();
         if (Item)
             Item->SetCurrentFile(QString());
         Client.Cancel();
@@ -241,6 +423,9 @@ public:
     }
 
     void Execute();
+    const TWorkResult &Result() const { return m_result; }
+    // An error nobody expected (memory, say) still fails the item, with a line.
+    void Unexpected(const QString &what);
 
 private:
     // The extension of the worker's URL, and the same without its dot
@@ -253,21 +438,34 @@ private:
     }
 
     void SetUpClient();
-    bool Log(const QString &message);
+    bool Log(const QString &message, TLogKind kind = TLogKind::Info);
+    // The item fails: its line goes to the log.
+    void Fail(const QString &line, bool picture, bool local);
     void Progress(qint64 received);
     bool FetchPage(QByteArray &text);
     // False when the worker ends with it (a failed fetch or save, a stop).
     bool PageStep();
     bool SavePage(const QByteArray &text, const QString &maskEntry);
-    void QueueLink(const QString &link);
+    void QueueLink(const QString &link, std::vector<TTaskJournal::TEntry> &queued);
     void PictureStep();
     bool SizeAllowed();
-    bool DownloadPicture(const QString &finalName, qint64 &size);
-    bool MakeFolder(const QString &folder);
+    void DownloadPicture(const QString &base);
+    bool OpenClaimed(const QString &base, int reserve, bool temporary, QString &name, bool picture);
+    bool MakeFolder(const QString &folder, bool picture);
 
     TWorkerState &m_state;
     TParsedUrl m_url;
+    TWorkResult m_result;
 };
+
+QString CauseOf(const std::exception &failure)
+{
+    if (const auto *http = dynamic_cast<const EHttpError *>(&failure))
+        return http->Cause();
+    if (const auto *own = dynamic_cast<const EZavelonError *>(&failure))
+        return own->message();
+    return QString::fromLocal8Bit(failure.what());
+}
 
 void TWorkerRun::Execute()
 {
@@ -275,6 +473,12 @@ void TWorkerRun::Execute()
     if (IsPageExtension(Extension()) && m_state.Depth < m_state.Options.SeekDeep && !PageStep())
         return;
     PictureStep();
+}
+
+void TWorkerRun::Unexpected(const QString &what)
+{
+    if (!m_state.IsStopped())
+        Fail(QStringLiteral("Cannot process \"%1\": %2").arg(m_state.Url, what), false, false);
 }
 
 void TWorkerRun::SetUpClient()
@@ -287,17 +491,29 @@ void TWorkerRun::SetUpClient()
         client.ProxyUsername = options.ProxyLoginUserName;
         client.ProxyPassword = options.ProxyLoginPassword;
     }
-    if (options.NeedToLogin) {
+    // The login goes to the task's own site only; a start URL that names
+    // no site takes it nowhere.
+    if (options.NeedToLogin && !m_state.LoginOrigin.isEmpty()) {
         client.Username = options.LoginUserName;
         client.Password = options.LoginPassword;
+        client.LoginOrigin = m_state.LoginOrigin;
     }
     client.OnWork = [this](qint64 received) { Progress(received); };
 }
 
-bool TWorkerRun::Log(const QString &message)
+bool TWorkerRun::Log(const QString &message, TLogKind kind)
 {
     TTask *task = m_state.Task;
-    return m_state.CallMain([task, message] { task->ShowLog(message); });
+    return m_state.CallMain([task, message, kind] { task->ShowLog(message, kind); });
+}
+
+void TWorkerRun::Fail(const QString &line, bool picture, bool local)
+{
+    m_result.Kind = TWorkResult::Failed;
+    m_result.Picture = picture;
+    m_result.Local = local;
+    m_result.Failure = line;
+    Log(line, TLogKind::Failure);
 }
 
 void TWorkerRun::Progress(qint64 received)
@@ -316,20 +532,30 @@ void TWorkerRun::Progress(qint64 received)
 
 bool TWorkerRun::FetchPage(QByteArray &text)
 {
+    const QString first = m_url.URI();
+    QString firstCause;
     try {
-        text = m_state.Client.Get(m_url.URI());
+        text = m_state.Client.Get(first);
         return true;
-    } catch (const std::exception &) {
+    } catch (const std::exception &failure) {
         if (m_state.IsStopped())
             return false;
+        firstCause = CauseOf(failure);
     }
     // A directory named without its final "/" often answers with a
     // redirection: ask once more for the directory itself.
-    m_url.SetURI(m_url.URI() + QLatin1Char('/'));
+    m_url.SetURI(first + QLatin1Char('/'));
     try {
         text = m_state.Client.Get(m_url.URI());
         return true;
-    } catch (const std::exception &) {
+    } catch (const std::exception &failure) {
+        if (m_state.IsStopped())
+            return false;
+        QString line = QStringLiteral("Cannot fetch page \"%1\": %2").arg(first, firstCause);
+        const QString secondCause = CauseOf(failure);
+        if (secondCause != firstCause)
+            line += QStringLiteral("; \"%1\": %2").arg(m_url.URI(), secondCause);
+        Fail(line, false, false);
         return false;
     }
 }
@@ -361,43 +587,97 @@ bool TWorkerRun::PageStep()
     const TURLPathItems &links = scanner.Links();
     if (!Log(QStringLiteral("Links found : %1").arg(links.Count())))
         return false;
+    if (scanner.IgnoredLinks() > 0 &&
+        !Log(QStringLiteral("Page \"%1\" has %2 more links than the %3 followed per page; they are ignored")
+                 .arg(m_url.URI()).arg(scanner.IgnoredLinks()).arg(THTMLScan::kMaxLinks)))
+        return false;
+    std::vector<TTaskJournal::TEntry> queued;
     for (int i = 0; i < links.Count() && !m_state.IsStopped(); ++i)
-        QueueLink(links.Get(i)->URL());
+        QueueLink(links.Get(i)->URL(), queued);
+    // The new items go into the journal before this page counts as done
+    // there: a crash must not leave a done page whose links were never kept.
+    if (m_state.Journal && !queued.empty())
+        m_state.Locked([&] { m_state.Journal->Append(queued); });
     return !m_state.IsStopped();
 }
 
-bool TWorkerRun::MakeFolder(const QString &folder)
+bool TWorkerRun::MakeFolder(const QString &folder, bool picture)
 {
-    // One level only; a folder that cannot be made shows later as a file
-    // that cannot be written.
-    return m_state.Locked([&] { QDir().mkdir(folder); });
+    // One level only; a folder that is there already is fine, anything
+    // else that keeps it from being made costs the file.
+    int failure = 0;
+    if (!m_state.Locked([&] {
+            if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0 && errno != EEXIST)
+                failure = errno;
+        }))
+        return false;
+    if (failure == 0)
+        return true;
+    Fail(QStringLiteral("Cannot create folder \"%1\": %2").arg(folder, QString::fromLocal8Bit(std::strerror(failure))),
+         picture, true);
+    return false;
+}
+
+bool TWorkerRun::OpenClaimed(const QString &base, int reserve, bool temporary, QString &name, bool picture)
+{
+    // A name taken between the choice and the creation (by another
+    // program) gives way to the next.
+    QString error;
+    QString path;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = m_state.ClaimName(base, reserve);
+        if (name.isEmpty())
+            return false;
+        path = temporary ? name + QStringLiteral("!!wr") : name;
+        bool exists = false;
+        if (m_state.OpenFile(path, error, exists))
+            return true;
+        if (m_state.IsStopped())
+            return false;
+        if (!exists)
+            break;
+    }
+    m_state.ReleaseClaim();
+    Fail(QStringLiteral("Cannot write file \"%1\": %2").arg(path, error), picture, true);
+    return false;
 }
 
 bool TWorkerRun::SavePage(const QByteArray &text, const QString &maskEntry)
 {
     const QString folder = m_state.Options.DefaultFolder + SplitMaskEntry(maskEntry).Folder;
-    if (!MakeFolder(folder))
+    if (!MakeFolder(folder, false))
         return false;
-    QString name;
+    QString base;
     const QString document = m_url.Document();
     if (document.isEmpty())
-        name = AddBackslash(folder) + QStringLiteral("index.html");
+        base = AddBackslash(folder) + QStringLiteral("index.html");
     else
-        name = AddBackslash(folder) + document
+        base = AddBackslash(folder) + document
             + (TTaskThread::ExtractFileExt(document).isEmpty() ? QStringLiteral(".html") : QString());
-    name = UniqueFileName(name);
-    if (!m_state.OpenFile(name, false))
+    QString name;
+    if (!OpenClaimed(base, 0, false, name, false))
         return false;
     const QByteArray lines = TTaskThread::TextLines(text);
     bool written = true;
     for (qint64 at = 0; written && at < lines.size(); at += kPageWriteStep)
         written = m_state.WriteFile(lines.constData() + at, qMin(kPageWriteStep, lines.size() - at));
+    qint64 size = 0;
+    QString error;
+    if (written && !m_state.FlushFile(size, error))
+        written = false;
+    else if (!written)
+        error = m_state.FileError();
     // A page that could not be written whole is not left behind half-written.
     m_state.CloseFile(written);
-    return written && !m_state.IsStopped();
+    m_state.ReleaseClaim();
+    if (m_state.IsStopped())
+        return false;
+    if (!written)
+        Fail(QStringLiteral("Cannot write file \"%1\": %2").arg(name, error), false, true);
+    return written;
 }
 
-void TWorkerRun::QueueLink(const QString &link)
+void TWorkerRun::QueueLink(const QString &link, std::vector<TTaskJournal::TEntry> &queued)
 {
     TTask *task = m_state.Task;
     bool known = false;
@@ -409,19 +689,23 @@ void TWorkerRun::QueueLink(const QString &link)
         return;
     TTaskItem *listed = nullptr;
     bool shown = false;
+    bool added = false;
     const int depth = m_state.Depth + 1;
-    const bool queued = m_state.Locked([&] {
+    const bool queuedNow = m_state.Locked([&] {
         shown = task->Shown();
         auto *item = new TTaskItem(task, link);
         item->SetDepth(depth);
         TTaskItemList &items = task->Items();
-        bool added = false;
         const int index = items.AddSorted(item, &added);
         listed = items.Get(index);
         if (!added)
             delete item;
     });
-    if (!queued || !shown)
+    if (!queuedNow)
+        return;
+    if (added && m_state.Journal)
+        queued.push_back(TTaskJournal::TEntry{TTaskJournal::TEntry::Queued, depth, link, QString()});
+    if (!shown)
         return;
     m_state.CallMain([task, listed] {
         if (task->Shown())
@@ -439,18 +723,96 @@ void TWorkerRun::PictureStep()
     if (options.EnableFileLimit && !SizeAllowed())
         return;
     const QString folder = options.DefaultFolder + SplitMaskEntry(options.FileMasks.value(maskIndex)).Folder;
-    if (!MakeFolder(folder))
+    if (!MakeFolder(folder, true))
         return;
-    const QString finalName = UniqueFileName(AddBackslash(folder) + m_url.Document());
+    DownloadPicture(AddBackslash(folder) + m_url.Document());
+}
+
+bool TWorkerRun::SizeAllowed()
+{
+    qint64 length = 0;
+    try {
+        length = m_state.Client.Head(m_url.URI());
+    } catch (const std::exception &failure) {
+        if (!m_state.IsStopped())
+            Fail(QStringLiteral("Cannot fetch file \"%1\": %2").arg(m_url.URI(), CauseOf(failure)), true, false);
+        return false;
+    }
+    const TRegOptions &options = m_state.Options;
+    return qint64(options.FileMinSize) * 1024 < length && length < qint64(options.FileMaxSize) * 1024;
+}
+
+void TWorkerRun::DownloadPicture(const QString &base)
+{
+    QString finalName;
+    if (!OpenClaimed(base, 4, true, finalName, true))
+        return;
+    const QString temporary = finalName + QStringLiteral("!!wr");
+    if (!Log(QStringLiteral("Saving file \"%1\"").arg(QFileInfo(temporary).fileName())))
+        return;
+
+    // With the size limit on, the body itself must stay below the upper
+    // bound, whatever the server announced.
+    const TRegOptions &options = m_state.Options;
+    const qint64 limit = options.EnableFileLimit ? qint64(options.FileMaxSize) * 1024 : -1;
+    qint64 received = 0;
+    bool tooLarge = false;
+    bool writeFailed = false;
+    const THttpClient::Sink sink = [&](const char *data, qint64 size) {
+        received += size;
+        if (limit >= 0 && received >= limit) {
+            tooLarge = true;
+            return false;
+        }
+        writeFailed = !m_state.WriteFile(data, size);
+        return !writeFailed;
+    };
+    QString fetchFailure;
+    try {
+        m_state.Client.Get(m_url.URI(), sink, QStringLiteral("the picture is too large or cannot be written"));
+    } catch (const std::exception &failure) {
+        fetchFailure = CauseOf(failure);
+    }
     qint64 size = 0;
-    if (!DownloadPicture(finalName, size))
+    QString writeError;
+    if (fetchFailure.isEmpty() && !m_state.FlushFile(size, writeError))
+        writeFailed = true;
+    else if (writeFailed)
+        writeError = m_state.FileError();
+    if (m_state.IsStopped())
         return;
+    if (!fetchFailure.isEmpty() || writeFailed) {
+        // A failed download leaves no partial file behind.
+        m_state.CloseFile(false);
+        m_state.ReleaseClaim();
+        if (writeFailed)
+            Fail(QStringLiteral("Cannot write file \"%1\": %2").arg(temporary, writeError), true, true);
+        else if (tooLarge)
+            Log(QStringLiteral("File \"%1\" skipped: larger than %2 KB").arg(m_url.URI()).arg(options.FileMaxSize));
+        else
+            Fail(QStringLiteral("Cannot fetch file \"%1\": %2").arg(m_url.URI(), fetchFailure), true, false);
+        return;
+    }
+
+    QString renameError;
+    switch (m_state.Commit(temporary, base, finalName, renameError)) {
+    case TWorkerState::TCommit::Stopped:
+        return;
+    case TWorkerState::TCommit::Failed:
+        Fail(QStringLiteral("Rename file \"%1\" failed: %2").arg(QFileInfo(temporary).fileName(), renameError), true,
+             true);
+        return;
+    case TWorkerState::TCommit::Done:
+        break;
+    }
+    m_result.Kind = TWorkResult::Saved;
+    m_result.Picture = true;
     // The row and the log line in one call, in this order: each wait for the
     // main thread costs two thread wake-ups, and a crawl of small pictures
     // spends more time in them than in most of its own work.
     TTask *task = m_state.Task;
     const QString saved = QStringLiteral("File \"%1\" saved").arg(QFileInfo(finalName).fileName());
-    const bool listed = m_state.CallMain([task, finalName, size, saved] {
+    m_state.CallMain([task, finalName, size, saved] {
         try {
             task->AddPictureRow(finalName, size);
         } catch (...) {
@@ -459,64 +821,6 @@ void TWorkerRun::PictureStep()
         }
         task->ShowLog(saved);
     });
-    if (!listed)
-        return;
-    std::lock_guard<std::mutex> guard(Globals().hookLock);
-    if (Globals().pictureSaved && !m_state.IsStopped())
-        Globals().pictureSaved(finalName);
-}
-
-bool TWorkerRun::SizeAllowed()
-{
-    qint64 length = 0;
-    try {
-        length = m_state.Client.Head(m_url.URI());
-    } catch (const std::exception &) {
-        return false;
-    }
-    const TRegOptions &options = m_state.Options;
-    return qint64(options.FileMinSize) * 1024 < length && length < qint64(options.FileMaxSize) * 1024;
-}
-
-bool TWorkerRun::DownloadPicture(const QString &finalName, qint64 &size)
-{
-    const QString temporary = finalName + QStringLiteral("!!wr");
-    if (!m_state.OpenFile(temporary, true))
-        return false;
-    const QString temporaryName = QFileInfo(temporary).fileName();
-    if (!Log(QStringLiteral("Saving file \"%1\"").arg(temporaryName)))
-        return false;
-
-    // With the size limit on, the body itself must stay below the upper
-    // bound, whatever the server announced.
-    const TRegOptions &options = m_state.Options;
-    const qint64 limit = options.EnableFileLimit ? qint64(options.FileMaxSize) * 1024 : -1;
-    qint64 received = 0;
-    const THttpClient::Sink sink = [&](const char *data, qint64 size) {
-        received += size;
-        if (limit >= 0 && received >= limit)
-            return false;
-        return m_state.WriteFile(data, size);
-    };
-    bool fetched = true;
-    try {
-        m_state.Client.Get(m_url.URI(), sink, QStringLiteral("the picture is too large or cannot be written"));
-    } catch (const std::exception &) {
-        fetched = false;
-    }
-    // A failed download leaves no partial file behind.
-    size = m_state.CloseFile(fetched);
-    if (!fetched || m_state.IsStopped())
-        return false;
-
-    bool renamed = false;
-    if (!m_state.Locked([&] { renamed = QFile::rename(temporary, finalName); }))
-        return false;
-    if (!renamed) {
-        Log(QStringLiteral("Rename file \"%1\" failed").arg(temporaryName));
-        return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -572,14 +876,17 @@ TThreadPool &WorkerThreads()
 // worker was stopped.
 void RunWorker(const std::shared_ptr<TWorkerState> &state)
 {
+    TWorkerRun run(*state);
     try {
-        TWorkerRun(*state).Execute();
+        run.Execute();
+    } catch (const std::exception &failure) {
+        run.Unexpected(CauseOf(failure));
     } catch (...) {
-        // Every failure ends the worker quietly; its item still counts as
-        // done.
+        run.Unexpected(QStringLiteral("unknown error"));
     }
     state->CloseFile(false);
-    if (!state->MarkEnded())
+    state->ReleaseClaim();
+    if (!state->Finish(run.Result()))
         return;
     TMainThreadCalls::Instance().Post([state] {
         if (!state->IsStopped() && state->OnEnded)
@@ -630,6 +937,16 @@ bool TTaskThread::Ended() const
     return !m_state || m_state->IsEnded();
 }
 
+TWorkResult TTaskThread::Result() const
+{
+    return m_state ? m_state->Result() : TWorkResult();
+}
+
+bool TTaskThread::SavedBeforeStop() const
+{
+    return m_state && m_state->Committed();
+}
+
 QString TTaskThread::ExtractFileExt(const QString &name)
 {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -659,7 +976,7 @@ QByteArray TTaskThread::TextLines(const QByteArray &text)
 
 void TTaskThread::SetPictureSavedHook(std::function<void(const QString &)> hook)
 {
-    std::lock_guard<std::mutex> guard(Globals().hookLock);
+    std::unique_lock<std::shared_mutex> guard(Globals().hookLock);
     Globals().pictureSaved = std::move(hook);
 }
 

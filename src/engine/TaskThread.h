@@ -11,6 +11,20 @@ class TTask;
 class TTaskItem;
 class TWorkerState;
 
+// How a worker's item ended. Done: processed (a page scanned, a file the
+// rules skip); Saved: its picture is in place; Failed: the picture or page
+// could not be had, and the log says why (Failure, one line naming the URL
+// or the file) and whether it was a failure to write here (Local) rather
+// than one of the web site.
+struct TWorkResult
+{
+    enum TKind { Done, Saved, Failed };
+    TKind Kind = Done;
+    bool Picture = false;
+    bool Local = false;
+    QString Failure;
+};
+
 // A download worker: processes one item of one task on a thread of its own,
 // at idle priority (SCHED_IDLE, which is what QThread::IdlePriority means on
 // Linux). The thread is a std::thread, so that its life is visible to
@@ -22,6 +36,20 @@ class TWorkerState;
 // limits and downloaded into the mask's folder under a temporary "!!wr"
 // name, then renamed, listed, and handed to the image library. It talks to
 // the user through the task's log and views only.
+//
+// Failures: every failure that costs a picture or a page is logged (as
+// TLogKind::Failure) with its cause: the HTTP status, the transport failure
+// (refused, timed out, TLS certificate not trusted, ...), or the local write
+// error (disk full, permission denied, ...). The item then fails (see
+// TWorkResult) rather than passing for done.
+//
+// Files: the final name of a picture is chosen and claimed in one step
+// (ClaimUniqueFileName), so a second picture of the same name becomes
+// name[n] even while the first is still being written; a name too long for
+// the file system with its "!!wr" suffix is shortened. The temporary file is
+// created exclusively and held (HoldOpenFile) until it is renamed into place,
+// without replacing anything, in one step with the journal line that
+// records it (TTaskJournal).
 //
 // Ownership and stopping. The object is the main thread's handle on the
 // worker; its item owns it. The thread itself runs on a TWorkerState that the
@@ -79,6 +107,12 @@ public:
     bool Stop();
     // The worker has ended by itself (its end handler is due or has run).
     bool Ended() const;
+    // What the worker did; meaningful once it has ended by itself (read it
+    // before Release).
+    TWorkResult Result() const;
+    // A stopped worker had already put its picture in place under its final
+    // name (and recorded it): its item is done all the same.
+    bool SavedBeforeStop() const;
 
     // The extension of a document as file-name functions take it: from its
     // last "." after its last "/" or ":", dot included; empty when none.
@@ -88,9 +122,12 @@ public:
     static QByteArray TextLines(const QByteArray &text);
 
     // Where saved pictures go besides the disk: the image library of the
-    // program (a callable that starts its adding thread), or none. Set by
-    // the program at start-up and cleared before the library is shut down;
-    // called on worker threads.
+    // program (a callable that records the path and starts its adding
+    // thread), or none. Set by the program at start-up and cleared before
+    // the library is shut down. Called on worker threads right after a
+    // picture got its final name, also when a stop comes at that moment, and
+    // under a lock that setting the hook takes too: once the hook is
+    // cleared, no call of it is running.
     static void SetPictureSavedHook(std::function<void(const QString &path)> hook);
 
     // Worker threads of the process that have not finished yet, also stopped

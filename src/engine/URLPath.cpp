@@ -16,13 +16,14 @@ constexpr QByteArrayView kHttps = "https://";
 using SegmentStack = QVarLengthArray<QByteArrayView, 32>;
 
 // One segment in walk order. ".." removes itself and the segment kept before
-// it (when there is one). Walking the list, removing the pair and going back
-// one step comes to exactly this stack, without shifting the list on every
-// removal.
+// it, but never the first one: that is the host, and a path cannot climb
+// above the root into it ("h/t/../../x" is h/x, as RFC 3986 resolves it).
+// Walking the list, removing the pair and going back one step comes to
+// exactly this stack, without shifting the list on every removal.
 void TakeSegment(SegmentStack &kept, QByteArrayView segment)
 {
     if (segment == QByteArrayView("..")) {
-        if (!kept.isEmpty())
+        if (kept.size() > 1)
             kept.removeLast();
         return;
     }

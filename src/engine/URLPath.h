@@ -11,7 +11,8 @@
 // One link found on a page. RawURL is the link as the scan built it; URL is
 // its absolute form: the "http://" or "https://" prefix (any case) is taken
 // off, the rest is cut into Segments at every "/", each ".." removes itself
-// and the segment before it, and the segments are joined again behind the
+// and the segment before it (never the first segment, the host: a ".." at
+// the root stays at the root), and the segments are joined again behind the
 // lower-case prefix (so a final "/" is dropped). Anything else counts as a
 // path below the scheme, including links that merely begin with "http".
 // A link whose segments come to nothing has no resolved form: URL is empty.

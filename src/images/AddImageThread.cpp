@@ -5,8 +5,12 @@
 #include "engine/ThreadPool.h"
 #include "images/AddImageFile.h"
 #include "images/ImageLibrary.h"
+#include "imaging/DecodeControl.h"
 
 #include <QThread>
+
+#include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -18,11 +22,61 @@ TThreadPool &AddingThreads()
     return *pool;
 }
 
+// Pictures decoded at once: one per processor. A crawl of large photographs
+// saves them faster than they can be decoded; decoding them all at once
+// would hold every decoded picture in memory together, and would leave each
+// of them half done when the program ends them. Threads beyond wait for a
+// slot, and an ended thread stops waiting.
+class TDecodeSlots
+{
+public:
+    TDecodeSlots()
+        : m_free(int(std::max(2u, std::thread::hardware_concurrency())))
+    {
+    }
+
+    // False when `stopped` came first.
+    bool Acquire(const std::atomic<bool> &stopped)
+    {
+        std::unique_lock guard(m_lock);
+        while (m_free == 0) {
+            if (stopped)
+                return false;
+            m_freed.wait_for(guard, std::chrono::milliseconds(20));
+        }
+        if (stopped)
+            return false;
+        --m_free;
+        return true;
+    }
+
+    void Release()
+    {
+        {
+            std::lock_guard guard(m_lock);
+            ++m_free;
+        }
+        m_freed.notify_one();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_freed;
+    int m_free;
+};
+
+TDecodeSlots &DecodeSlots()
+{
+    static TDecodeSlots *const decodeSlots = new TDecodeSlots; // never destroyed, like the pool
+    return *decodeSlots;
+}
+
 } // namespace
 
-TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path)
+TAddImageThread::TAddImageThread(TImageLibrary *library, const QString &path, bool quiet)
     : m_library(library)
     , m_path(path)
+    , m_quiet(quiet)
     , m_gate(std::make_shared<TStopGate>())
 {
     // Registers the starting thread with Qt before the adding thread makes
@@ -82,8 +136,15 @@ void TAddImageThread::AddUnlessEnded()
     bool known = true;
     if (!m_gate->Locked([&] { known = m_library->Find(m_path) != nullptr; }) || known)
         return;
+    if (!DecodeSlots().Acquire(m_gate->StopFlag()))
+        return;
+    struct Slot {
+        ~Slot() { DecodeSlots().Release(); }
+    } slot;
+    // An end gives up the decoding at once: nobody will record its result.
+    const TAbandonDecoding abandon(m_gate->StopFlag());
     std::unique_ptr<TImageDetail> record = MakeImageDetail(m_path);
-    m_gate->Locked([&] { m_library->AddIfAbsent(std::move(record)); });
+    m_gate->Locked([&] { m_library->AddIfAbsent(std::move(record), m_quiet); });
 }
 
 TAddImageThreadList::~TAddImageThreadList()
@@ -94,12 +155,12 @@ TAddImageThreadList::~TAddImageThreadList()
     m_threads.clear();
 }
 
-TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QString &path)
+TAddImageThread *TAddImageThreadList::Start(TImageLibrary &library, const QString &path, bool quiet)
 {
     std::lock_guard lock(m_lock);
     if (m_ended)
         return nullptr;
-    m_threads.push_back(std::make_unique<TAddImageThread>(&library, path));
+    m_threads.push_back(std::make_unique<TAddImageThread>(&library, path, quiet));
     return m_threads.back().get();
 }
 

@@ -19,14 +19,17 @@ class TStopGate;
 //
 // End() makes sure the thread never touches the library again, without
 // waiting for its measuring: a picture still being decoded is then not
-// recorded. The library is only touched in steps under the thread's stop
+// recorded, and its decoding gives up within a moment (TAbandonDecoding), so
+// that waiting for an ended thread takes no longer than that. The library is only touched in steps under the thread's stop
 // gate (TStopGate), and End() stops that gate, so it returns at most one
 // elementary library operation later and never leaves the library's lock
 // held.
 class TAddImageThread
 {
 public:
-    TAddImageThread(TImageLibrary *library, const QString &path);
+    // `quiet`: the record is not told to the library's OnAdded listener (the
+    // picture is journaled already, see TImageLibrarySession).
+    TAddImageThread(TImageLibrary *library, const QString &path, bool quiet = false);
     // Ends the thread and waits for it to finish.
     ~TAddImageThread();
     TAddImageThread(const TAddImageThread &) = delete;
@@ -47,6 +50,7 @@ private:
 
     TImageLibrary *const m_library;
     const QString m_path;
+    const bool m_quiet;
     const std::shared_ptr<TStopGate> m_gate;
     // Shared with the running job, which signals its end through it as its
     // very last step: the object may be gone a moment later.
@@ -75,7 +79,7 @@ public:
     // name: makes the thread that records `path` in `library` (it starts at
     // once) and lists it, in one step under the list's lock. Returns nullptr
     // and starts nothing once EndAll has run.
-    TAddImageThread *Start(TImageLibrary &library, const QString &path);
+    TAddImageThread *Start(TImageLibrary &library, const QString &path, bool quiet = false);
 
     int Count() const;
     // The thread at `index`; raises EZavelonError when out of range.

@@ -68,6 +68,20 @@ void TImageDetail::ReadFromStream(QIODevice &stream)
 {
     Block block{};
     ReadBlock(stream, block.data(), kBlockSize);
+    ReadBlockFields(block);
+}
+
+bool TImageDetail::ReadRecord(QIODevice &stream)
+{
+    Block block{};
+    if (ReadBlock(stream, block.data(), kBlockSize) < kBlockSize)
+        return false;
+    ReadBlockFields(block);
+    return true;
+}
+
+void TImageDetail::ReadBlockFields(const Block &block)
+{
     FileName = ReadTextSlot(block.data(), kFileNameSize);
     Added = ReadDouble(block.data() + kAddedAt);
     FileSize = qFromLittleEndian<qint32>(block.data() + kFileSizeAt);

@@ -46,11 +46,16 @@ public:
     // Reads up to 280 bytes into the block, then the fields from it (the name
     // up to its first NUL, at most 256 bytes; invalid UTF-8 is replaced).
     void ReadFromStream(QIODevice &stream) override;
+    // Reads a whole record; false, with the fields unchanged, when the stream
+    // ends before its 280 bytes (a truncated file).
+    bool ReadRecord(QIODevice &stream);
 
     // The block as it would be written now.
     Block Filled() const;
 
 private:
+    void ReadBlockFields(const Block &block);
+
     // The block as read, kept only when it holds bytes the fields do not
     // reproduce (stray bytes after the name, a name that is not valid
     // UTF-8); none means all zero. A library of 100,000 fresh records would

@@ -22,6 +22,8 @@ const TImageDetail *TImageLibrary::Insert(std::unique_ptr<TImageDetail> record)
     m_owned.push_back(std::move(record));
     m_items.push_back(item);
     m_index[item->FileName].append(item);
+    if (!m_removed.isEmpty())
+        m_removed.remove(item->FileName);
     return item;
 }
 
@@ -31,12 +33,24 @@ const TImageDetail *TImageLibrary::Add(std::unique_ptr<TImageDetail> record)
     return Insert(std::move(record));
 }
 
-const TImageDetail *TImageLibrary::AddIfAbsent(std::unique_ptr<TImageDetail> record)
+const TImageDetail *TImageLibrary::AddIfAbsent(std::unique_ptr<TImageDetail> record, bool quiet)
+{
+    const TImageDetail *added = nullptr;
+    {
+        std::lock_guard lock(m_lock);
+        if (m_index.contains(record->FileName))
+            return nullptr;
+        added = Insert(std::move(record));
+    }
+    if (!quiet && m_onAdded)
+        m_onAdded(*added);
+    return added;
+}
+
+QSet<QString> TImageLibrary::RemovedNames() const
 {
     std::lock_guard lock(m_lock);
-    if (m_index.contains(record->FileName))
-        return nullptr;
-    return Insert(std::move(record));
+    return m_removed;
 }
 
 int TImageLibrary::Count() const
@@ -73,14 +87,18 @@ bool TImageLibrary::Remove(const TImageDetail *record)
     // is still the first in the list.
     const auto named = m_index.find(record->FileName);
     named->removeOne(record);
-    if (named->isEmpty())
+    if (named->isEmpty()) {
         m_index.erase(named);
+        m_removed.insert(record->FileName);
+    }
     return true;
 }
 
 void TImageLibrary::Clear()
 {
     std::lock_guard lock(m_lock);
+    for (auto it = m_index.cbegin(); it != m_index.cend(); ++it)
+        m_removed.insert(it.key());
     m_items.clear();
     m_index.clear();
 }
@@ -90,7 +108,11 @@ void TImageLibrary::LoadFromFile(const QString &name)
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         throw EZavelonError(QStringLiteral("Cannot open the image library %1: %2").arg(name, file.errorString()));
-    LoadFromStream(file);
+    try {
+        LoadFromStream(file);
+    } catch (const std::bad_alloc &) {
+        throw EZavelonError(QStringLiteral("Cannot load the image library %1: not enough memory").arg(name));
+    }
 }
 
 void TImageLibrary::SaveToFile(const QString &name)
@@ -103,19 +125,49 @@ void TImageLibrary::SaveToFile(const QString &name)
         throw EZavelonError(QStringLiteral("Cannot write the image library %1: %2").arg(name, file.errorString()));
 }
 
+TImageLibrary::TLoadState TImageLibrary::LastLoadState() const
+{
+    std::lock_guard streamLock(m_streamLock);
+    return m_loadState;
+}
+
+QString TImageLibrary::LastLoadProblem() const
+{
+    std::lock_guard streamLock(m_streamLock);
+    return m_loadProblem;
+}
+
 void TImageLibrary::LoadFromStream(QIODevice &stream)
 {
     std::lock_guard streamLock(m_streamLock);
+    m_loadState = TLoadState::Loaded;
+    m_loadProblem.clear();
     m_header->ReadFromStream(stream);
-    if (m_header->Signature != TImageLibraryHeader::kSignature)
+    if (m_header->Signature != TImageLibraryHeader::kSignature) {
+        m_loadState = TLoadState::Foreign;
+        m_loadProblem = QStringLiteral("it does not begin with the signature of an image library");
         return;
-    int missing = 0;
-    for (qint32 i = 0; i < m_header->RecordCount; ++i) {
-        if (stream.atEnd() && ++missing > kMaxMissingRecords)
-            break;
+    }
+    if (m_header->RecordCount < 0) {
+        m_loadState = TLoadState::Damaged;
+        m_loadProblem = QStringLiteral("its header counts %1 records").arg(m_header->RecordCount);
+        return;
+    }
+    // Only whole records: a record cut short by the end of the file is no
+    // record, and a damaged count cannot make up records that are not there.
+    qint32 read = 0;
+    for (; read < m_header->RecordCount; ++read) {
         auto record = std::make_unique<TImageDetail>();
-        record->ReadFromStream(stream);
+        if (!record->ReadRecord(stream))
+            break;
         Add(std::move(record));
+    }
+    if (read < m_header->RecordCount) {
+        m_loadState = TLoadState::Damaged;
+        m_loadProblem = QStringLiteral("it ends after %1 of its %2 records").arg(read).arg(m_header->RecordCount);
+    } else if (!stream.atEnd()) {
+        m_loadState = TLoadState::Damaged;
+        m_loadProblem = QStringLiteral("it has more bytes than its %1 records").arg(read);
     }
 }
 

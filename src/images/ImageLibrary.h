@@ -4,9 +4,11 @@
 #include "images/ImageLibraryHeader.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QVarLengthArray>
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -43,8 +45,18 @@ public:
     // Appends the record unless one with the same FileName is listed; the
     // test and the insertion are one step under the lock, so threads adding
     // the same path at once leave one record. Returns the record added, or
-    // nullptr (the record is then discarded).
-    const TImageDetail *AddIfAbsent(std::unique_ptr<TImageDetail> record);
+    // nullptr (the record is then discarded). An added record is told to the
+    // OnAdded listener, unless `quiet` (records that come from a file).
+    const TImageDetail *AddIfAbsent(std::unique_ptr<TImageDetail> record, bool quiet = false);
+
+    // Called, on the adding thread and outside the lock, with every record
+    // AddIfAbsent adds (the session journals them). Set it before any thread
+    // adds.
+    void SetOnAdded(std::function<void(const TImageDetail &record)> listener) { m_onAdded = std::move(listener); }
+
+    // The names of the records that Remove and Clear took out and nothing
+    // added again since: what a merge with the file on disk must leave out.
+    QSet<QString> RemovedNames() const;
     int Count() const;
     // The record at `index`; raises EZavelonError when out of range.
     const TImageDetail *Items(int index) const;
@@ -70,19 +82,23 @@ public:
     // Raises EZavelonError naming the file when it cannot be written.
     void SaveToFile(const QString &name);
 
-    // A header with another signature (also a short or empty one) loads
-    // nothing and is no error. Records missing at the end of the stream are
-    // made as empty records (empty name, zero numbers), as a truncated file
-    // gives them; at most kMaxMissingRecords of them, so a damaged count
-    // cannot exhaust memory.
+    // How the last load found its file: a library; no library at all (a
+    // header with another signature, also a short or empty one: nothing is
+    // loaded); or a damaged one (fewer records than its header counts, bytes
+    // after the last record, a negative count): its whole records are loaded.
+    enum class TLoadState { Loaded, Foreign, Damaged };
+    TLoadState LastLoadState() const;
+    // What was wrong, in words; empty after a clean load.
+    QString LastLoadProblem() const;
+
+    // A header with another signature loads nothing and raises nothing (see
+    // LastLoadState). A truncated file loads its whole records only.
     void LoadFromStream(QIODevice &stream);
     // Writes the header with RecordCount = Count(), then the records in list
     // order. A record that cannot be fetched (removed meanwhile) or written
     // is skipped, and the header is then written again with the number of
     // records actually written.
     void SaveToStream(QIODevice &stream);
-
-    static constexpr int kMaxMissingRecords = 1024;
 
 private:
     using NameIndex = QHash<QString, QVarLengthArray<const TImageDetail *, 1>>;
@@ -93,9 +109,13 @@ private:
     std::vector<const TImageDetail *> m_items;
     std::vector<std::unique_ptr<TImageDetail>> m_owned;
     NameIndex m_index;
+    QSet<QString> m_removed;
+    std::function<void(const TImageDetail &)> m_onAdded;
     // Loads and saves of one library run one at a time (they use the header).
-    std::mutex m_streamLock;
+    mutable std::mutex m_streamLock;
     std::unique_ptr<TImageLibraryHeader> m_header;
+    TLoadState m_loadState = TLoadState::Loaded;
+    QString m_loadProblem;
 };
 
 // The library file of a folder: the folder, a separator when missing, and

@@ -22,7 +22,7 @@ void TStreamPersistent::WriteBlock(QIODevice &stream, const char *block, qint64 
         throw EZavelonError(QStringLiteral("Cannot write %1: %2").arg(DeviceName(stream), stream.errorString()));
 }
 
-void TStreamPersistent::ReadBlock(QIODevice &stream, char *block, qint64 size)
+qint64 TStreamPersistent::ReadBlock(QIODevice &stream, char *block, qint64 size)
 {
     qint64 done = 0;
     while (done < size) {
@@ -33,4 +33,5 @@ void TStreamPersistent::ReadBlock(QIODevice &stream, char *block, qint64 size)
             break; // the end: the rest of the block keeps its content
         done += got;
     }
+    return done;
 }

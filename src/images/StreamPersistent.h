@@ -25,5 +25,6 @@ protected:
 
     // Helpers of the subclasses for their whole-block I/O.
     static void WriteBlock(QIODevice &stream, const char *block, qint64 size);
-    static void ReadBlock(QIODevice &stream, char *block, qint64 size);
+    // Returns the bytes read: fewer than `size` at the end of the stream.
+    static qint64 ReadBlock(QIODevice &stream, char *block, qint64 size);
 };

@@ -1,6 +1,7 @@
 #include "imaging/QtPictureCodec.h"
 
 #include "engine/Errors.h"
+#include "imaging/DecodeControl.h"
 #include "imaging/DecodeLimit.h"
 
 #include <QBuffer>
@@ -68,6 +69,17 @@ public:
     }
     qint64 size() const override { return m_size; }
 
+protected:
+    // A decode that is to be abandoned finds the file failing.
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (DecodingAbandoned()) {
+            setErrorString(QStringLiteral("decoding abandoned"));
+            return -1;
+        }
+        return QFile::readData(data, maxSize);
+    }
+
 private:
     qint64 m_size = 0;
 };
@@ -110,6 +122,7 @@ bool AdvanceToNextImage(QImageReader &reader)
 
 QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool all)
 {
+    const TQuietDecoding quiet;
     EnsureReaderReady(format);
     TPictureFile file(path);
     QImageReader reader(&file, format);
@@ -134,6 +147,7 @@ QList<QImage> QtReadImages(const QString &path, const QByteArray &format, bool a
 
 int QtImageCount(const QString &path, const QByteArray &format)
 {
+    const TQuietDecoding quiet;
     EnsureReaderReady(format);
     TPictureFile file(path);
     QImageReader reader(&file, format);
@@ -143,6 +157,7 @@ int QtImageCount(const QString &path, const QByteArray &format)
 
 bool QtCanRead(const QString &path, const QByteArray &format)
 {
+    const TQuietDecoding quiet;
     EnsureReaderReady(format);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -2,6 +2,8 @@
 
 #include "engine/DateTime.h"
 #include "engine/Errors.h"
+#include "engine/FileLock.h"
+#include "engine/MainThreadCalls.h"
 #include "engine/Task.h"
 #include "engine/TaskList.h"
 #include "engine/TaskThread.h"
@@ -9,6 +11,8 @@
 #include "session/DueRuns.h"
 #include "settings/Schedule.h"
 
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -17,6 +21,14 @@ bool AllItemsDone(const TTask &task)
 {
     const int count = task.Items().Count();
     return count != 0 && task.DoneCount() == count;
+}
+
+// Nothing is left for a run to do: every item is done or failed in the last
+// run (a picture that fails every day must not keep a daily task from
+// looking at its site again).
+bool NothingWaiting(const TTask &task)
+{
+    return task.Items().Count() != 0 && task.RunningCount() == 0 && !task.Items().FirstWaiting();
 }
 
 QString ErrorText(const std::exception &error)
@@ -43,6 +55,7 @@ TDownloadSession::~TDownloadSession()
     } catch (const std::exception &) {
         // Whoever needed to hear of a failure called ShutDown() itself.
     }
+    m_taskLocks.clear();
 }
 
 TImageLibrary &TDownloadSession::ImageLibrary()
@@ -113,7 +126,47 @@ TTask *TDownloadSession::AddTask(std::unique_ptr<TTask> task)
     TTask *added = task.release();
     m_tasks->Add(added);
     m_loadedPaths.append(added->FileName());
+    RecordRecoveredPictures(*added);
     return added;
+}
+
+void TDownloadSession::RecordRecoveredPictures(const TTask &task)
+{
+    if (!m_library->SavesOnShutDown())
+        return;
+    for (const QString &path : task.RecoveredPictures())
+        if (!m_library->ImageLibrary().Find(path))
+            m_library->AddPictureInBackground(path);
+}
+
+bool TDownloadSession::LockTaskFile(TTask *task)
+{
+    if (task->FileName().isEmpty() || m_taskLocks.count(task) != 0)
+        return true;
+    auto lock = std::make_unique<TFileLock>(LockFileOf(task->FileName()), true);
+    QString holder;
+    switch (lock->Try(&holder)) {
+    case TFileLock::TTry::Taken:
+        m_taskLocks[task] = std::move(lock);
+        return true;
+    case TFileLock::TTry::Failed:
+        // A project folder where no lock file can be made (read-only, or
+        // gone) does not keep the task from running; the end of the run
+        // tells whether its file can be written.
+        task->ShowLog(QStringLiteral("The task file %1 cannot be locked against other programs (%2)")
+                          .arg(task->FileName(), holder));
+        return true;
+    case TFileLock::TTry::Busy:
+        break;
+    }
+    m_lastRefusal = QStringLiteral("The task file %1 is being run by %2").arg(task->FileName(), holder);
+    emit RunRefused(task, m_lastRefusal);
+    return false;
+}
+
+void TDownloadSession::UnlockTaskFile(TTask *task)
+{
+    m_taskLocks.erase(task);
 }
 
 // ---- Run control ------------------------------------------------------------
@@ -126,6 +179,8 @@ TDownloadSession::TStartResult TDownloadSession::RunByUser(TTask *task)
         return TStartResult::AlreadyRunning;
     if (AllItemsDone(*task))
         return TStartResult::AllDone;
+    if (!LockTaskFile(task))
+        return TStartResult::HeldElsewhere;
     m_tasks->HideAll();
     task->SetShown(true);
     task->Run();
@@ -133,15 +188,20 @@ TDownloadSession::TStartResult TDownloadSession::RunByUser(TTask *task)
     return TStartResult::Started;
 }
 
-void TDownloadSession::RunTask(TTask *task)
+TDownloadSession::TStartResult TDownloadSession::RunTask(TTask *task)
 {
+    if (!LockTaskFile(task))
+        return TStartResult::HeldElsewhere;
     task->Run();
     Started(task);
+    return TStartResult::Started;
 }
 
 void TDownloadSession::RunScheduled(TTask *task)
 {
-    if (AllItemsDone(*task)) {
+    if (!LockTaskFile(task))
+        return;
+    if (NothingWaiting(*task)) {
         task->Items().Clear();
         task->SetDoneCount(0);
     }
@@ -162,11 +222,24 @@ void TDownloadSession::StopTask(TTask *task)
     task->Stop();
     if (wasRunning)
         emit TaskStateChanged(task);
+    struct Unlock {
+        TDownloadSession *session;
+        TTask *task;
+        // A worker that ended just before the stop still has its end to be
+        // handled, which writes the file again: the lock stays until then.
+        ~Unlock()
+        {
+            if (task->RunningCount() == 0)
+                session->UnlockTaskFile(task);
+        }
+    } unlock{this, task};
     task->SaveToFile(task->FileName());
 }
 
 void TDownloadSession::RestartTask(TTask *task)
 {
+    if (!LockTaskFile(task))
+        return;
     const bool wasRunning = !task->Stopped();
     task->Stop();
     if (wasRunning)
@@ -196,6 +269,25 @@ void TDownloadSession::StopAll()
         throw EZavelonError(firstFailure);
 }
 
+void TDownloadSession::FinishEndedWorkers(int timeoutMs)
+{
+    const auto pending = [this] {
+        for (int index = 0; index < m_tasks->Count(); ++index)
+            if (TTask *task = m_tasks->Get(index); task && task->Stopped() && task->RunningCount() > 0)
+                return true;
+        return false;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    // Their end calls are posted, or about to be (a worker marks itself ended
+    // a moment before it posts).
+    while (pending() && clock.elapsed() < timeoutMs) {
+        TMainThreadCalls::Instance().RunPending();
+        if (pending())
+            QThread::msleep(1);
+    }
+}
+
 int TDownloadSession::RunningCount() const
 {
     return m_tasks->RunningCount();
@@ -209,6 +301,7 @@ void TDownloadSession::TaskEnded(TTask *task)
     } catch (const std::exception &error) {
         emit Error(ErrorText(error));
     }
+    UnlockTaskFile(task);
     emit TaskFinished(task);
     if (m_shutDownWanted && RunningCount() == 0 && m_shutDownWanted())
         emit ShutDownOffered();
@@ -282,6 +375,12 @@ void TDownloadSession::ShutDown(TPendingPictures pending)
     if (m_mainTimer)
         m_mainTimer->stop();
     QString firstFailure;
+    // When the program does not wait for the pictures being measured, their
+    // threads are ended first: they give up their decoding, which frees the
+    // processors for the stop. Pictures saved from here on are journaled as
+    // pending; the next start measures them.
+    if (pending == TPendingPictures::Drop)
+        m_library->AddImageThreads().EndAll();
     try {
         StopAll();
     } catch (const std::exception &error) {

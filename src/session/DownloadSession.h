@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 class QTimer;
 class TDueRuns;
+class TFileLock;
 class TFilesView;
 class TImageLibrary;
 class TImageLibrarySession;
@@ -33,6 +35,13 @@ class TTaskList;
 //
 // One session per process at a time: the engine's picture hook is
 // process-wide. The session sets it when made and clears it in ShutDown().
+//
+// Programs sharing a home: a task file is run by one program at a time.
+// Every start takes the task file's lock (a TFileLock on "NAME.wrp.lock"),
+// held until the run has ended or stopped and the project file is written; a
+// start that finds it held by another program is refused (HeldElsewhere,
+// RunRefused) with a text that names that program. The image library merges
+// on save (TImageLibrarySession).
 class TDownloadSession : public QObject
 {
     Q_OBJECT
@@ -89,22 +98,29 @@ public:
         TooManyRunning, // kUserRunLimit tasks run already
         AlreadyRunning,
         AllDone,        // every item is done: only a restart runs it again
+        HeldElsewhere,  // another program runs the task file (LastRefusal says which)
     };
-    // A user's start: refused while kUserRunLimit or more tasks run, or when
-    // the task runs or has nothing left to do; otherwise every task is
-    // hidden, this one shown and run.
+    // A user's start: refused while kUserRunLimit or more tasks run, when
+    // the task runs or has nothing left to do, or when another program runs
+    // its file; otherwise every task is hidden, this one shown and run.
     TStartResult RunByUser(TTask *task);
     // A start no limit holds, for a stopped task (a headless run): Run as it
-    // is. A task whose items are all done ends its run at once.
-    void RunTask(TTask *task);
+    // is. A task whose items are all done ends its run at once. Refused
+    // (HeldElsewhere) only when another program runs the task file.
+    TStartResult RunTask(TTask *task);
     // A start by schedule: a task whose items are all done starts over, so
-    // that a daily task looks at its site again every day.
+    // that a daily task looks at its site again every day. One whose file
+    // another program runs is not started (RunRefused).
     void RunScheduled(TTask *task);
+    // The text of the last HeldElsewhere refusal: "The task file F is being
+    // run by zavelon-cli (pid 4242)".
+    const QString &LastRefusal() const { return m_lastRefusal; }
     // Stops the task and writes its project file. Raises EZavelonError when
     // the file cannot be written; the task is stopped all the same.
     void StopTask(TTask *task);
     // Stops the task, forgets its items and runs it from its start URL
     // again, shown. The project file is written when that run ends or stops.
+    // Nothing changes when another program runs the task file (RunRefused).
     void RestartTask(TTask *task);
     // Stops every running task, the last opened first, and writes each one's
     // project file. Raises the first write failure once all are stopped.
@@ -132,14 +148,21 @@ public:
     void SetShutDownWanted(std::function<bool()> wanted) { m_shutDownWanted = std::move(wanted); }
 
     enum class TPendingPictures {
-        Wait, // every saved picture is recorded before the library is written
-        Drop, // pictures still being measured are not recorded
+        Wait, // every saved picture is measured and recorded before the library is written
+        Drop, // a quick end: pictures still being measured stay pending in the
+              // library's journal, and the next start measures them
     };
     // Ends the session: every task stopped and written (StopAll), no further
-    // picture recorded, the adding threads ended (or waited for), the
+    // picture recorded, the adding threads ended (first, with Drop, so that
+    // their decoding frees the processors for the stop) or waited for, the
     // library written. Every step runs; the first failure is raised at the
     // end. Later calls do nothing.
     void ShutDown(TPendingPictures pending = TPendingPictures::Drop);
+    // After a stop: the ends of workers that had ended by themselves just
+    // before it are handled now rather than by the event loop (their items
+    // done, the project file written once more), waiting at most `timeoutMs`
+    // for them. For a program that stops its loop right after.
+    void FinishEndedWorkers(int timeoutMs = 1000);
 
 signals:
     // A task started or stopped, by any path.
@@ -155,6 +178,9 @@ signals:
     // Something the user must hear of that no call returned: a project file
     // that could not be written at the end of a run.
     void Error(const QString &text);
+    // A start (by the user, a schedule or a restart) was refused because
+    // another program runs the task file; `reason` names it.
+    void RunRefused(TTask *task, const QString &reason);
 
 private:
     void TaskEnded(TTask *task);
@@ -163,6 +189,12 @@ private:
     // already; otherwise records it there.
     bool ClaimSlot(const TTask &task, std::int64_t slot);
     void Started(TTask *task);
+    // Takes the task file's lock for a run; false (LastRefusal, RunRefused)
+    // when another program holds it.
+    bool LockTaskFile(TTask *task);
+    void UnlockTaskFile(TTask *task);
+    // Pictures that a crashed run saved, which the library may lack.
+    void RecordRecoveredPictures(const TTask &task);
 
     std::unique_ptr<TImageLibrarySession> m_library;
     std::unique_ptr<TTaskList> m_tasks;
@@ -178,4 +210,6 @@ private:
     std::unique_ptr<TDueRuns> m_dueRuns;
     std::function<bool()> m_shutDownWanted;
     bool m_shutDown = false;
+    std::unordered_map<const TTask *, std::unique_ptr<TFileLock>> m_taskLocks;
+    QString m_lastRefusal;
 };

@@ -12,6 +12,7 @@
 #include "app/TaskTreeModel.h"
 #include "app/TaskTreePanel.h"
 #include "engine/DateTime.h"
+#include "engine/FileLock.h"
 #include "engine/ProgramHome.h"
 #include "engine/Task.h"
 #include "engine/TaskItem.h"
@@ -335,6 +336,20 @@ private slots:
         }
     }
 
+    void RunOfATaskFileAnotherProgramRunsIsRefused()
+    {
+        WriteTask(QStringLiteral("Site.wrp"), QStringLiteral("Site"));
+        Start();
+        Select(QStringLiteral("Site.wrp"));
+        TFileLock other(projects + QStringLiteral("Site.wrp.lock"));
+        QVERIFY(other.TryLock());
+        form->Action(TCommandId::TasksRun)->trigger();
+        QCOMPARE(errors->Texts.size(), 1);
+        QVERIFY2(errors->Texts.first().contains(QStringLiteral("is being run by")), qPrintable(errors->Texts.first()));
+        QVERIFY(form->TreeCommands()->SelectedTask()->Stopped());
+        QVERIFY(form->Action(TCommandId::TasksRun)->isEnabled());
+    }
+
     void SaveUrlWritesTheListWithCrLf()
     {
         TTask task;
@@ -366,6 +381,7 @@ private:
         task.Options().DefaultFolder = home->Path() + QStringLiteral("Downloads/") + name + QLatin1Char('/');
         task.Options().FileMasks = {QStringLiteral("jpg, Saved")};
         task.Options().EnableFileLimit = false;
+        QVERIFY(QDir().mkpath(task.Options().DefaultFolder));
         task.SaveToFile(projects + relative);
     }
 

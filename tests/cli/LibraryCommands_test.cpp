@@ -119,6 +119,57 @@ TEST_F(LibraryCommandsTest, UnreadableLibraryIsLeftAlone)
     EXPECT_TRUE(QFileInfo(HomeLibrary()).isDir());
 }
 
+// A library file that cannot be read is never written over: a FILE named on
+// the command line is left alone (exit 1); the home's library is kept aside,
+// with a message, and a new one is started.
+TEST_F(LibraryCommandsTest, ForeignOrDamagedFilesAreNeverWrittenOver)
+{
+    const QByteArray foreign = QByteArray("SQLite format 3").leftJustified(4096, '\0');
+    const QString named = m_pictures.filePath("photos.db");
+    fixtures::WriteBytes(named, foreign);
+    const CliRun refused = Run({"library", "add", "--file", named, "a.png"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains(named.toUtf8())) << refused.err.toStdString();
+    EXPECT_EQ(fixtures::ReadBytes(named), foreign);
+    EXPECT_FALSE(QFile::exists(named + ".bad"));
+
+    fixtures::WriteBytes(HomeLibrary(), foreign);
+    const CliRun kept = Run({"library", "add", "a.png"});
+    EXPECT_EQ(kept.exitCode, 0) << kept.err.toStdString();
+    EXPECT_TRUE(kept.err.contains((HomeLibrary() + ".bad").toUtf8())) << kept.err.toStdString();
+    EXPECT_EQ(fixtures::ReadBytes(HomeLibrary() + ".bad"), foreign);
+    EXPECT_EQ(ListLines().size(), 1);
+    // A second damaged library goes beside the first, never over it.
+    fixtures::WriteBytes(HomeLibrary(), foreign.left(100));
+    EXPECT_EQ(Run({"library", "add", "a.png"}).exitCode, 0);
+    EXPECT_EQ(fixtures::ReadBytes(HomeLibrary() + ".bad.1"), foreign.left(100));
+    EXPECT_EQ(fixtures::ReadBytes(HomeLibrary() + ".bad"), foreign);
+}
+
+TEST_F(LibraryCommandsTest, TruncatedLibraryListsItsWholeRecordsOnly)
+{
+    ASSERT_EQ(Run({"library", "add", "a.png", "b.GIF"}).exitCode, 0);
+    const QByteArray whole = fixtures::ReadBytes(HomeLibrary());
+    ASSERT_EQ(whole.size(), 264 + 2 * 280);
+    fixtures::WriteBytes(HomeLibrary(), whole.left(264 + 280 + 100));
+    const QList<QByteArray> lines = ListLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.first().contains(Picture("a.png").toUtf8()));
+}
+
+// What the image plugins say about a damaged picture does not reach stderr;
+// the picture is recorded as one that cannot be decoded.
+TEST_F(LibraryCommandsTest, DecoderWarningsStayOffStderr)
+{
+    fixtures::WriteQt(Picture("whole.jpg"), "jpeg", fixtures::CornerPicture(300, 200));
+    const QByteArray whole = fixtures::ReadBytes(Picture("whole.jpg"));
+    fixtures::WriteBytes(Picture("cut.jpg"), whole.left(whole.size() / 2));
+    const CliRun add = Run({"library", "add", "cut.jpg"});
+    EXPECT_EQ(add.exitCode, 0);
+    EXPECT_TRUE(add.err.isEmpty()) << add.err.toStdString();
+    EXPECT_EQ(ListLines().size(), 1);
+}
+
 TEST_F(LibraryCommandsTest, UsageErrors)
 {
     const QStringList usages[] = {

@@ -52,6 +52,17 @@ TEST(ScanCommand, ListsLinksOfFileAndStdin)
     EXPECT_TRUE(empty.out.isEmpty());
 }
 
+// A link holding a line end or a terminal escape stays one line, escaped.
+TEST(ScanCommand, ControlCharactersInLinksAreEscaped)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const CliRun run = RunCli(dir.path(), {QStringLiteral("scan"), QStringLiteral("http://h/d/")},
+                              "<a href=\"x\ny.html\"><img src=\"z\x1b[2J.jpg\">");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QByteArray("http://h/d/x\\x0Ay.html\nhttp://h/d/z\\x1B[2J.jpg\n"));
+}
+
 TEST(ScanCommand, UnreadableFileFailsNamingIt)
 {
     QTemporaryDir dir;

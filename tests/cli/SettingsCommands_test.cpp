@@ -258,6 +258,11 @@ TEST_F(SettingsCli, NewTaskRefusesWhatTheDialogRefuses)
         {"depth beyond 30", {"--url", "a.example", "--depth", "31"}, 2, "--depth"},
         {"size not a number", {"--url", "a.example", "--max", "big"}, 2, "--max"},
         {"login without password", {"--url", "a.example", "--login", "me"}, 2, "--login"},
+        // Nothing is cut or guessed without a word.
+        {"mask without comma", {"--url", "a.example", "--mask", "jpg Saved"}, 2, "--mask needs the form"},
+        {"mask without folder", {"--url", "a.example", "--mask", "jpg,"}, 2, "--mask needs the form"},
+        {"note longer than its field", {"--url", "a.example", "--note", QString(1024, QLatin1Char('n'))}, 2, "--note"},
+        {"note longer in bytes", {"--url", "a.example", "--note", QString(512, QChar(0xE4))}, 2, "--note"},
     };
     for (const Case &c : cases) {
         const CliRun run = Run(QStringList{QStringLiteral("task"), QStringLiteral("new"), Project()} + c.args);
@@ -269,6 +274,20 @@ TEST_F(SettingsCli, NewTaskRefusesWhatTheDialogRefuses)
                                QStringLiteral("a.example")});
     EXPECT_EQ(noFile.exitCode, 2);
     EXPECT_EQ(Run({QStringLiteral("settings"), QStringLiteral("show"), QStringLiteral("x")}).exitCode, 2);
+}
+
+// The project file may hold the site's and the proxy's passwords.
+TEST_F(SettingsCli, NewTaskFileIsForItsOwnerOnlyAndKeepsTheLongestNote)
+{
+    const QString note(1023, QLatin1Char('n'));
+    TTask task;
+    NewTask({QStringLiteral("--url"), QStringLiteral("a.example"), QStringLiteral("--login"), QStringLiteral("me:pw"),
+             QStringLiteral("--note"), note},
+            task);
+    EXPECT_EQ(task.Note(), note);
+    EXPECT_EQ(QFileInfo(Project()).permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther |
+                                                   QFileDevice::WriteGroup | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
 }
 
 TEST_F(SettingsCli, NewTaskThenRunCrawlsALocalSite)

@@ -71,7 +71,8 @@ TEST(HTMLScan, LinksOfTags)
         {"<a href=/c/e.html>", {"http://h/d/c/e.html"}},
         {"<a href=/>", {"http://h/d/"}},
         {"<a href='../up.html'>", {"http://h/up.html"}},
-        {"<a href='../../../x.html'>", {"http://x.html"}},
+        // ".." stops at the root: it never climbs into the host name.
+        {"<a href='../../../x.html'>", {"http://h/x.html"}},
         {"<a href=./a.html>", {"http://h/d/./a.html"}},
         {"<a href=a/./../b>", {"http://h/d/a/b"}},
         {"<a href='http://g/'>", {"http://g"}},
@@ -83,10 +84,10 @@ TEST(HTMLScan, LinksOfTags)
         {"<a href='HTTPS://G/x/'>", {"https://G/x"}},
         {"<a href='https:/g/x'>", {"http://https:/g/x"}},
         {"<a href='httpdocs/x.html'>", {"http://httpdocs/x.html"}},
-        // Nothing after the prefix, or ".." eating every segment: no link.
+        // Nothing after the prefix: no link; ".." up to the root: the root.
         {"<a href=http://>", {}},
         {"<a href='HTTPS://'>", {}},
-        {"<a href=../../..>", {}},
+        {"<a href=../../..>", {"http://h"}},
         {"<a href='mailto:m'>", {"http://h/d/mailto:m"}},
         {"<a href='#top'>", {"http://h/d/#top"}},
         {"<a href='p.php?a=1&amp;b=2'>", {"http://h/d/p.php?a=1&amp;b=2"}},
@@ -181,18 +182,26 @@ TEST(HTMLScan, MainURLIsAPropertyAndTheOwnerFreesTheScanner)
 
 TEST(HTMLScan, HostilePagesStayCorrect)
 {
-    // Every ">" after a tag repeats it: the links must repeat as often.
-    const std::string repeats = "<a href=x>" + std::string(100000, '>');
+    // Every ">" after a tag repeats it: the links must repeat as often, up
+    // to the cap of links per page; the rest are counted and dropped.
+    const std::string repeats = "<a href=x>" + std::string(THTMLScan::kMaxLinks - 1, '>');
     const Texts links = Scan(repeats);
-    ASSERT_EQ(links.size(), 100001u);
+    ASSERT_EQ(links.size(), size_t(THTMLScan::kMaxLinks));
     EXPECT_EQ(links.front(), "http://h/d/x");
     EXPECT_EQ(links.back(), "http://h/d/x");
+    for (const std::string &extra : {std::string(10, '>'), std::string("<a href=y><img src=z>")}) {
+        THTMLScan capped;
+        capped.SetMainURL(QStringLiteral("http://h/d/"));
+        capped.SetHTMLText(QByteArray::fromStdString(repeats + extra));
+        EXPECT_EQ(capped.Links().Count(), THTMLScan::kMaxLinks);
+        EXPECT_EQ(capped.IgnoredLinks(), extra[0] == '>' ? 10 : 2);
+    }
 
     std::string climb = "<a href=";
     for (int i = 0; i < 50000; ++i)
         climb += "../";
     climb += "x>";
-    EXPECT_EQ(Scan(climb), Texts{"http://x"});
+    EXPECT_EQ(Scan(climb), Texts{"http://h/x"});
 
     EXPECT_EQ(Scan(std::string(100000, '<')), Texts{});
 }
@@ -259,8 +268,11 @@ TEST(URLPath, Resolution)
         {"g/a/ b ", {"g", "a", " b "}, "http://g/a/ b "},
         {"a/./../b", {"a", "b"}, "http://a/b"},
         {"../x", {"x"}, "http://x"},
-        {"a/b/../../../c", {"c"}, "http://c"},
-        {"a/../../b/..", {}, ""},
+        // ".." never climbs above the root into the host.
+        {"a/b/../../../c", {"a", "c"}, "http://a/c"},
+        {"a/../../b/..", {"a"}, "http://a"},
+        {"http://h/t/../../../../x/a.jpg", {"h", "x", "a.jpg"}, "http://h/x/a.jpg"},
+        {"https://h:81/..", {"h:81"}, "https://h:81"},
         {"http://", {}, ""},
         {"https://", {}, ""},
         {"", {}, ""},

@@ -157,6 +157,11 @@ TEST_F(HttpClientTest, BasicSiteLogin)
     client.Username = "ann";
     client.Password = "s3cret:x";
     EXPECT_EQ(client.Get(server.Url("/private")), "welcome");
+    // With its origin set, the login goes there only.
+    client.LoginOrigin = THttpClient::Origin(server.Url());
+    EXPECT_EQ(client.Get(server.Url("/private")), "welcome");
+    client.LoginOrigin = THttpClient::Origin(QStringLiteral("http://127.0.0.1:%1/").arg(server.Port() + 1));
+    EXPECT_TRUE(FailureOf([&] { client.Get(server.Url("/private")); }).endsWith("HTTP status 401"));
 }
 
 TEST_F(HttpClientTest, ConnectionsAreReused)
@@ -204,6 +209,14 @@ TEST(HttpClient, ConnectionFailuresAndForeignSchemesFail)
         const QString failure = FailureOf([&] { client.Get(url); });
         EXPECT_TRUE(failure.startsWith(url)) << url.toStdString() << " -> " << failure.toStdString();
     }
+    // The cause in words a user can act on.
+    try {
+        client.Get(refused);
+        ADD_FAILURE() << "a closed port answered";
+    } catch (const EHttpError &error) {
+        EXPECT_EQ(error.Cause(), QStringLiteral("connection refused"));
+        EXPECT_FALSE(error.Stopped());
+    }
 }
 
 TEST(HttpClient, HttpsWithATrustedCertificate)
@@ -213,7 +226,8 @@ TEST(HttpClient, HttpsWithATrustedCertificate)
         response.set_content("tls bytes", "image/jpeg");
     });
     THttpClient untrusting;
-    EXPECT_TRUE(FailureOf([&] { untrusting.Get(server.Url("/secure.jpg")); }).startsWith(server.Url()));
+    const QString failure = FailureOf([&] { untrusting.Get(server.Url("/secure.jpg")); });
+    EXPECT_TRUE(failure.startsWith(server.Url() + "/secure.jpg: TLS certificate not trusted")) << failure.toStdString();
     THttpClient client;
     client.CaCertificates = server.CertificatePem();
     EXPECT_EQ(client.Get(server.Url("/secure.jpg")), "tls bytes");

@@ -1,5 +1,7 @@
 #include "engine/DateTime.h"
+#include "engine/AsciiText.h"
 #include "engine/FileNames.h"
+#include "engine/WriteFiles.h"
 #include "engine/Guid.h"
 #include "engine/TextSlot.h"
 
@@ -86,4 +88,56 @@ TEST(FileNames, UniqueFileNameCounts)
     EXPECT_EQ(UniqueFileName(base + "a.b.jpg"), base + "a[0].jpg");
     touch("readme");
     EXPECT_EQ(UniqueFileName(base + "readme"), base + "readme[0]");
+}
+
+TEST(FileNames, FitFileNameKeepsTheExtension)
+{
+    struct Case { QString path; int reserve; int max; QString fitted; };
+    const QString n300(300, QLatin1Char('n'));
+    const QString e(200, QLatin1Char('e'));
+    const Case cases[] = {
+        {"/d/short.jpg", 4, 255, "/d/short.jpg"},
+        {"/d/" + n300 + ".jpg", 4, 255, "/d/" + QString(247, QLatin1Char('n')) + ".jpg"},
+        {"/d/" + n300 + ".jpg", 20, 255, "/d/" + QString(231, QLatin1Char('n')) + ".jpg"},
+        {"/d/" + n300, 4, 255, "/d/" + QString(251, QLatin1Char('n'))},
+        // An extension too long to keep: the name is cut as a whole.
+        {"/d/a." + e, 4, 100, "/d/a." + QString(94, QLatin1Char('e'))},
+        // Never inside a character: "ä" is two bytes.
+        {"/d/" + QString(200, QChar(0xE4)) + ".jpg", 4, 255, "/d/" + QString(123, QChar(0xE4)) + ".jpg"},
+    };
+    for (const Case &c : cases) {
+        const QString fitted = FitFileName(c.path, c.reserve, c.max);
+        EXPECT_EQ(fitted, c.fitted) << c.path.left(20).toStdString() << " " << c.reserve;
+        EXPECT_LE(fitted.mid(3).toUtf8().size() + c.reserve, c.max);
+    }
+}
+
+TEST(FileNames, ClaimedNamesAndTemporaryFilesAreTaken)
+{
+    QTemporaryDir dir;
+    const QString base = dir.path() + "/pic.jpg";
+    const QString first = ClaimUniqueFileName(base, 4);
+    EXPECT_EQ(first, base);
+    EXPECT_EQ(ClaimUniqueFileName(base, 4), dir.path() + "/pic[0].jpg") << "claimed by a writer";
+    QFile temporary(dir.path() + "/pic[1].jpg!!wr"); // another program writes it
+    ASSERT_TRUE(temporary.open(QIODevice::WriteOnly));
+    EXPECT_EQ(ClaimUniqueFileName(base, 4), dir.path() + "/pic[2].jpg");
+    ReleaseWriteFile(first);
+    EXPECT_EQ(ClaimUniqueFileName(base, 4), base);
+    for (const QString &name : {base, dir.path() + "/pic[0].jpg", dir.path() + "/pic[2].jpg"})
+        ReleaseWriteFile(name);
+}
+
+TEST(AsciiText, EscapeControlChars)
+{
+    struct Case { QString text; QString escaped; };
+    const Case cases[] = {
+        {"plain http://h/a b.jpg", "plain http://h/a b.jpg"},
+        {"a\x1b[31mred", "a\\x1B[31mred"},
+        {"line\nbreak\r\t", "line\\x0Abreak\\x0D\\x09"},
+        {QString("del") + QChar(0x7F) + QChar(0x85) + QChar(0x9F) + QChar(0xA0) + QChar(0xE4),
+         QString("del\\x7F\\x85\\x9F") + QChar(0xA0) + QChar(0xE4)},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(EscapeControlChars(c.text), c.escaped) << c.text.toStdString();
 }

@@ -334,9 +334,21 @@ TEST_F(TaskRunTest, RedirectedOrMissingPictureIsAFailureThatLeavesNoFile)
     ASSERT_TRUE(run.Crawl(site.Url("/index.html")));
     EXPECT_EQ(site.RequestCount("/a.jpg"), 0);
     EXPECT_EQ(Files(), QStringList{}); // no "!!wr" left behind either
-    EXPECT_TRUE(run.ItemOf(site.Url("/moved.jpg"))->Done());
-    EXPECT_TRUE(run.ItemOf(site.Url("/gone.jpg"))->Done());
-    EXPECT_EQ(run.views.LogMessages().filter("saved").size(), 0);
+    // Failures, not successes: logged with their status, counted, and kept
+    // waiting for the next run.
+    for (const char *target : {"/moved.jpg", "/gone.jpg"}) {
+        TTaskItem *item = run.ItemOf(site.Url(target));
+        EXPECT_FALSE(item->Done()) << target;
+        EXPECT_TRUE(item->Failed()) << target;
+    }
+    const QStringList log = run.views.LogMessages();
+    EXPECT_TRUE(log.contains(QStringLiteral("Cannot fetch file \"%1\": HTTP status 302").arg(site.Url("/moved.jpg"))));
+    EXPECT_TRUE(log.contains(QStringLiteral("Cannot fetch file \"%1\": HTTP status 404").arg(site.Url("/gone.jpg"))));
+    EXPECT_EQ(log.filter("saved").size(), 0);
+    EXPECT_EQ(run.task.PicturesFailed(), 2);
+    EXPECT_EQ(run.task.PicturesSaved(), 0);
+    EXPECT_EQ(run.task.RunCounts().LocalFailures, 0);
+    EXPECT_EQ(run.task.DoneCount(), 1);
 }
 
 TEST(TaskRun, HttpsSiteIsCrawled)
@@ -408,10 +420,10 @@ TEST_F(TaskRunTest, NameClashGetsANumber)
     EXPECT_TRUE(run.views.LogMessages().contains("File \"pic[0].jpg\" saved"));
 }
 
-TEST_F(TaskRunTest, SameNameIsSkippedWhileTheFirstIsBeingWritten)
+TEST_F(TaskRunTest, SameNameIsKeptWhileTheFirstIsBeingWritten)
 {
     // /a/same.jpg stays half-sent until /b/same.jpg, found on a later page,
-    // has been dealt with.
+    // has been saved: the second picture of the name takes the next one.
     site.Held("/a/same.jpg", Bytes(5000, 'a'), 100);
     site.File("/b/same.jpg", Bytes(5000, 'b'));
     site.Page("/index.html", Html({"a/same.jpg", "later.html"}));
@@ -438,11 +450,13 @@ TEST_F(TaskRunTest, SameNameIsSkippedWhileTheFirstIsBeingWritten)
         TTaskItem *second = run.ItemOf(site.Url("/b/same.jpg"));
         return second && second->Done();
     }));
-    EXPECT_EQ(site.RequestCount("/b/same.jpg"), 0);
+    EXPECT_TRUE(run.views.LogMessages().contains("File \"same[0].jpg\" saved"));
     site.Release("/a/same.jpg");
     ASSERT_TRUE(run.ToEnd());
-    EXPECT_EQ(Files(), QStringList{"same.jpg"});
+    EXPECT_EQ(Files(), (QStringList{"same.jpg", "same[0].jpg"}));
     EXPECT_EQ(Content("Saved/same.jpg"), Bytes(5000, 'a'));
+    EXPECT_EQ(Content("Saved/same[0].jpg"), Bytes(5000, 'b'));
+    EXPECT_EQ(run.task.PicturesSaved(), 2);
 }
 
 // ---- Log and progress ------------------------------------------------------
@@ -452,7 +466,8 @@ TEST_F(TaskRunTest, LogTellsEachStepInOrder)
     site.Page("/index.html", Html({"a.jpg", "a.jpg", "r.jpg"}));
     site.File("/a.jpg", Bytes(10));
     site.File("/r.jpg", Bytes(10));
-    // The final name appears while r.jpg is downloaded: the rename fails.
+    // The final name appears while r.jpg is downloaded: the picture takes
+    // the next free name instead of replacing that file.
     site.OnRequest("/r.jpg", [&] {
         QFile taken(Folder() + "Saved/r.jpg");
         taken.open(QIODevice::WriteOnly);
@@ -468,9 +483,9 @@ TEST_F(TaskRunTest, LogTellsEachStepInOrder)
     ASSERT_GE(saving, 2);
     EXPECT_GT(log.indexOf("File \"a.jpg\" saved"), saving);
     EXPECT_TRUE(log.contains("Saving file \"r.jpg!!wr\""));
-    EXPECT_TRUE(log.contains("Rename file \"r.jpg!!wr\" failed"));
-    EXPECT_FALSE(log.contains("File \"r.jpg\" saved"));
-    EXPECT_EQ(Files(), (QStringList{"a.jpg", "r.jpg", "r.jpg!!wr"})); // as described: the temporary file stays
+    EXPECT_GT(log.indexOf("File \"r[0].jpg\" saved"), log.indexOf("Saving file \"r.jpg!!wr\""));
+    EXPECT_EQ(Files(), (QStringList{"a.jpg", "r.jpg", "r[0].jpg"}));
+    EXPECT_EQ(Content("Saved/r.jpg"), QByteArray()) << "the other file is left as it was";
     EXPECT_TRUE(run.views.EventsStartingWith("add").isEmpty());
     EXPECT_TRUE(run.views.EventsStartingWith("picture").isEmpty());
 }
@@ -851,7 +866,11 @@ TEST_F(TaskRunTest, CrawlsASiteToTheEndAndSavesTheProject)
     run.task.Options().SeekDeep = 4;
     ASSERT_TRUE(run.Crawl(site.Url("/")));
     EXPECT_EQ(Files(), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "logo.gif", "portrait.jpg"}));
-    EXPECT_EQ(run.task.DoneCount(), run.task.Items().Count());
+    // Everything but the dead link is done; that one waits for the next run.
+    EXPECT_EQ(run.task.DoneCount(), run.task.Items().Count() - 1);
+    EXPECT_FALSE(run.ItemOf(site.Url("/gallery/missing.jpg"))->Done());
+    EXPECT_EQ(run.task.PicturesSaved(), 6);
+    EXPECT_EQ(run.task.PicturesFailed(), 1);
     EXPECT_EQ(run.finished, 1);
     EXPECT_EQ(run.task.Items().IndexOfURL("http://elsewhere.example"), -1);
     EXPECT_EQ(site.RequestCount("/gallery/1.jpg"), 1); // linked twice, fetched once
@@ -862,7 +881,10 @@ TEST_F(TaskRunTest, CrawlsASiteToTheEndAndSavesTheProject)
     TTask reloaded;
     reloaded.LoadFromFile(project);
     EXPECT_EQ(reloaded.Items().Count(), run.task.Items().Count());
-    EXPECT_EQ(reloaded.DoneCount(), run.task.Items().Count());
+    EXPECT_EQ(reloaded.DoneCount(), run.task.Items().Count() - 1);
+    const int missing = reloaded.Items().IndexOfURL(site.Url("/gallery/missing.jpg"));
+    ASSERT_GE(missing, 0);
+    EXPECT_FALSE(reloaded.Items().Get(missing)->Done());
 }
 
 } // namespace

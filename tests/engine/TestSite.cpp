@@ -102,6 +102,12 @@ QStringList TTestSite::Requests() const
     return m_requests;
 }
 
+QString TTestSite::AuthorizationOf(const QString &target) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_authorizations.value(target);
+}
+
 int TTestSite::RequestCount(const QString &target) const
 {
     int count = 0;
@@ -117,6 +123,7 @@ void TTestSite::Serve(const httplib::Request &request, httplib::Response &respon
     {
         std::lock_guard<std::mutex> guard(m_lock);
         m_requests << QString::fromStdString(request.method) + QLatin1Char(' ') + target;
+        m_authorizations[target] = QString::fromStdString(request.get_header_value("Authorization"));
         if (m_refusal && request.get_header_value(m_requiredHeader) != m_requiredValue) {
             response.status = m_refusal;
             return;

@@ -43,6 +43,9 @@ public:
     void Require(const QString &header, const QString &value, int status);
 
     QStringList Requests() const;
+    // The Authorization header of the last request for `target` (empty when
+    // it had none, or when no request came).
+    QString AuthorizationOf(const QString &target) const;
     // Requests whose target equals `target`.
     int RequestCount(const QString &target) const;
 
@@ -74,6 +77,7 @@ private:
     std::string m_requiredValue;
     int m_refusal = 0;
     QStringList m_requests;
+    QMap<QString, QString> m_authorizations;
 };
 
 // The same over TLS, with a certificate for 127.0.0.1 made at run time.

@@ -162,9 +162,10 @@ TEST_F(AddImageThreadTest, FinishedThreadsAreReleasedAsNewOnesStart)
     EXPECT_EQ(threads.Count(), kThreads + 1);
 }
 
-// Shut-down ends the threads without waiting for them, then saves: whatever
-// was being measured then is lost, and nothing reaches the library (or the
-// file) once the save has begun.
+// Shut-down ends the threads without waiting for them, then saves: nothing
+// reaches the library (or the file) once the save has begun, and whatever
+// was being measured then stays pending in the journal, for the next start
+// to measure: no saved picture goes unrecorded.
 TEST_F(AddImageThreadTest, ShutDownSavesAndNothingAddsAfterwards)
 {
     const QString file = ImageLibraryFileName(m_dir.path());
@@ -188,9 +189,14 @@ TEST_F(AddImageThreadTest, ShutDownSavesAndNothingAddsAfterwards)
         EXPECT_EQ(session.ImageLibrary().Count(), countAtSave);
         session.ShutDown(); // a second call does nothing
     }
-    // The next run reads what was saved.
+    // The next run reads what was saved and measures what was pending.
     TImageLibrarySession next(file);
-    EXPECT_EQ(next.ImageLibrary().Count(), countAtSave);
+    EXPECT_GE(next.ImageLibrary().Count(), countAtSave);
+    for (int i = 0; i < next.AddImageThreads().Count(); ++i)
+        next.AddImageThreads().Items(i)->WaitFor();
+    EXPECT_EQ(next.ImageLibrary().Count(), int(m_paths.size()));
+    for (const QString &path : m_paths)
+        EXPECT_NE(next.ImageLibrary().Find(path), nullptr) << path.toStdString();
 }
 
 TEST_F(AddImageThreadTest, SessionLifecycle)
@@ -205,13 +211,16 @@ TEST_F(AddImageThreadTest, SessionLifecycle)
         EXPECT_EQ(QFile(file).size(), 264);
     }
     {
-        // A file with another signature: nothing loaded, no error, replaced.
+        // A file with another signature is never written over: it is kept
+        // aside, with a message, and a new library starts.
         fixtures::WriteBytes(file, QByteArray(600, 'z'));
         TImageLibrarySession session(file);
-        EXPECT_TRUE(session.StartupError().isEmpty());
+        EXPECT_TRUE(session.StartupError().contains(file + ".bad")) << session.StartupError().toStdString();
+        EXPECT_EQ(session.KeptAsideAs(), file + ".bad");
         AddImageFile(session.ImageLibrary(), m_paths[3]);
         session.ShutDown();
         EXPECT_EQ(QFile(file).size(), 264 + 280);
+        EXPECT_EQ(QFile(file + ".bad").size(), 600);
     }
     {
         // Without ShutDown nothing is written.

@@ -158,35 +158,40 @@ TEST(ImageLibraryFormat, OtherSignaturesLoadNothing)
         TImageLibrary library;
         Load(library, file);
         EXPECT_EQ(library.Count(), 0) << file.left(40).toStdString();
+        EXPECT_EQ(library.LastLoadState(), TImageLibrary::TLoadState::Foreign) << file.left(40).toStdString();
     }
 }
 
-TEST(ImageLibraryFormat, TruncatedFileGivesEmptyRecords)
+// A damaged file loads its whole records only: no empty phantom records for
+// what is missing, and a damaged count makes up nothing.
+TEST(ImageLibraryFormat, DamagedFilesLoadTheirWholeRecordsOnly)
 {
     const QByteArray first = RecordBlock("/a.png", 1, 2, 3, 4);
-    TImageLibrary library;
-    Load(library, Header(4) + first + first.left(100));
-    ASSERT_EQ(library.Count(), 4);
-    EXPECT_EQ(library.Items(0)->FileName, QStringLiteral("/a.png"));
-    EXPECT_EQ(library.Items(1)->FileName, QStringLiteral("/a.png")); // the name fits in 100 bytes
-    EXPECT_EQ(library.Items(1)->Width, 0);
-    for (int i : {2, 3}) {
-        EXPECT_TRUE(library.Items(i)->FileName.isEmpty());
-        EXPECT_EQ(library.Items(i)->Added, 0.0);
-        EXPECT_EQ(library.Items(i)->Width, 0);
+    const QByteArray second = RecordBlock("/b.png", 5, 6, 7, 8);
+    struct Case { QByteArray file; int records; TImageLibrary::TLoadState state; };
+    const Case cases[] = {
+        {Header(2) + first + second, 2, TImageLibrary::TLoadState::Loaded},
+        {Header(4) + first + second.left(100), 1, TImageLibrary::TLoadState::Damaged},
+        {Header(2) + first, 1, TImageLibrary::TLoadState::Damaged},
+        {Header(1) + first + second, 1, TImageLibrary::TLoadState::Damaged}, // bytes after the last
+        {Header(std::numeric_limits<qint32>::max()) + first, 1, TImageLibrary::TLoadState::Damaged},
+        {Header(-1) + first, 0, TImageLibrary::TLoadState::Damaged},
+        {Header(std::numeric_limits<qint32>::min()) + first, 0, TImageLibrary::TLoadState::Damaged},
+    };
+    for (const Case &c : cases) {
+        TImageLibrary library;
+        Load(library, c.file);
+        ASSERT_EQ(library.Count(), c.records) << c.file.size();
+        EXPECT_EQ(library.LastLoadState(), c.state) << c.file.size();
+        EXPECT_EQ(library.LastLoadProblem().isEmpty(), c.state == TImageLibrary::TLoadState::Loaded);
+        for (int i = 0; i < library.Count(); ++i)
+            EXPECT_FALSE(library.Items(i)->FileName.isEmpty());
     }
     // Loading appends to what is there.
+    TImageLibrary library;
     Load(library, Header(1) + first);
-    EXPECT_EQ(library.Count(), 5);
-}
-
-TEST(ImageLibraryFormat, DamagedCountCannotExhaustMemory)
-{
-    for (qint32 count : {std::numeric_limits<qint32>::max(), -1, std::numeric_limits<qint32>::min()}) {
-        TImageLibrary library;
-        Load(library, Header(count) + RecordBlock("/a.png", 1, 2, 3, 4));
-        EXPECT_LE(library.Count(), 1 + TImageLibrary::kMaxMissingRecords) << count;
-    }
+    Load(library, Header(1) + second);
+    EXPECT_EQ(library.Count(), 2);
 }
 
 // A record that cannot be written is skipped, and the header is corrected so
