@@ -29,6 +29,13 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/icons/hicolor/
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/browser/
         DESTINATION ${CMAKE_INSTALL_DATADIR}/zavelon/browser-extension)
 
+# A systemd user timer that runs the scheduled tasks every minute without the
+# desktop program; installed, not enabled (see the README).
+set(ZAVELON_BINDIR ${CMAKE_INSTALL_FULL_BINDIR})
+configure_file(${linux_files}/zavelon-due.service.in ${CMAKE_CURRENT_BINARY_DIR}/systemd/zavelon-due.service @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/systemd/zavelon-due.service ${linux_files}/zavelon-due.timer
+        DESTINATION lib/systemd/user)
+
 install(FILES ${linux_files}/zavelon-cli.bash-completion
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME zavelon-cli)

@@ -197,15 +197,15 @@ TDownloadSession::TStartResult TDownloadSession::RunTask(TTask *task)
     return TStartResult::Started;
 }
 
-void TDownloadSession::RunScheduled(TTask *task)
+TDownloadSession::TStartResult TDownloadSession::RunScheduled(TTask *task)
 {
     if (!LockTaskFile(task))
-        return;
+        return TStartResult::HeldElsewhere;
     if (NothingWaiting(*task)) {
         task->Items().Clear();
         task->SetDoneCount(0);
     }
-    RunTask(task);
+    return RunTask(task);
 }
 
 void TDownloadSession::Started(TTask *task)

@@ -110,8 +110,8 @@ public:
     TStartResult RunTask(TTask *task);
     // A start by schedule: a task whose items are all done starts over, so
     // that a daily task looks at its site again every day. One whose file
-    // another program runs is not started (RunRefused).
-    void RunScheduled(TTask *task);
+    // another program runs is not started (HeldElsewhere, RunRefused).
+    TStartResult RunScheduled(TTask *task);
     // The text of the last HeldElsewhere refusal: "The task file F is being
     // run by zavelon-cli (pid 4242)".
     const QString &LastRefusal() const { return m_lastRefusal; }

@@ -15,6 +15,8 @@ set(expected
   share/man/man1/zavelon.1.gz
   share/man/man1/zavelon-cli.1.gz
   share/bash-completion/completions/zavelon-cli
+  lib/systemd/user/zavelon-due.service
+  lib/systemd/user/zavelon-due.timer
   share/zavelon/browser-extension/manifest.json
   share/zavelon/browser-extension/background.js)
 foreach(size 16 22 24 32 48 64 128 256 512)
@@ -59,6 +61,16 @@ endif()
 if(NOT desktop_entry MATCHES "\nIcon=${app_id}\n")
   fail("the menu entry does not show the installed icon ${app_id}")
 endif()
+# The timer's service runs the installed command line's run-due.
+file(READ ${PREFIX}/lib/systemd/user/zavelon-due.service due_service)
+if(NOT due_service MATCHES "\nExecStart=/[^\n]*/zavelon-cli run-due\n")
+  fail("the due timer's service does not run zavelon-cli run-due")
+endif()
+file(READ ${PREFIX}/lib/systemd/user/zavelon-due.timer due_timer)
+if(NOT due_timer MATCHES "OnCalendar=\\*-\\*-\\* \\*:\\*:00")
+  fail("the due timer does not run every minute")
+endif()
+
 file(READ ${PREFIX}/share/metainfo/${app_id}.metainfo.xml metainfo)
 if(NOT metainfo MATCHES "<launchable type=\"desktop-id\">${app_id}.desktop</launchable>")
   fail("the AppStream file does not launch ${app_id}.desktop")

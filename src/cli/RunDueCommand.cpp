@@ -1,0 +1,138 @@
+// zavelon-cli run-due: runs, one after another, the scheduled tasks of a
+// folder whose slot has come and that no program has started for it yet.
+#include "cli/Command.h"
+#include "cli/ConsoleViews.h"
+#include "cli/HeadlessRun.h"
+#include "engine/AsciiText.h"
+#include "engine/DateTime.h"
+#include "engine/Errors.h"
+#include "engine/ProgramHome.h"
+#include "engine/Task.h"
+#include "images/ImageLibrary.h"
+#include "session/DownloadSession.h"
+#include "session/DueRuns.h"
+#include "settings/RegSettings.h"
+#include "settings/Schedule.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct TDueTask {
+    QString Path;
+    std::unique_ptr<TTask> Task;
+    std::int64_t Slot = 0;
+};
+
+// Every project file under `folder`, sub-folders included, in name order so
+// that runs come in the same order every time.
+QStringList ProjectFilesUnder(const QString &folder)
+{
+    QStringList files;
+    QDirIterator it(folder, {QStringLiteral("*.wrp"), QStringLiteral("*.WRP")}, QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QFileInfo(it.next()).absoluteFilePath();
+    files.removeDuplicates();
+    files.sort();
+    return files;
+}
+
+QString DefaultProjectFolder()
+{
+    TRegSettings settings(ProgramHome());
+    settings.Load();
+    return settings.Options.ProjectPath;
+}
+
+void Say(const QString &line)
+{
+    PrintOut(EscapeControlChars(line).toUtf8() + '\n');
+}
+
+// The tasks whose open slot (the latest hourly slot reached, or today when
+// it is a due day) is newer than the one they were last started for. A file
+// that cannot be read is said and counts as a failure.
+std::vector<TDueTask> DueTasks(const QStringList &files, const TDueRuns &runs, double now, bool &failed)
+{
+    std::vector<TDueTask> due;
+    for (const QString &path : files) {
+        auto task = std::make_unique<TTask>();
+        try {
+            task->LoadFromFile(path);
+        } catch (const std::exception &error) {
+            const auto *own = dynamic_cast<const EZavelonError *>(&error);
+            Say(QStringLiteral("failed %1: %2").arg(path, own ? own->message() : QString::fromUtf8(error.what())));
+            failed = true;
+            continue;
+        }
+        const std::optional<std::int64_t> slot = OpenSlot(task->Options().Scheme, now);
+        if (!slot)
+            continue;
+        const std::optional<std::int64_t> last = runs.LastSlot(path);
+        if (last && *last >= *slot)
+            continue;
+        due.push_back({path, std::move(task), *slot});
+    }
+    return due;
+}
+
+int RunDue(const QStringList &arguments)
+{
+    QStringList args = arguments;
+    QString folder = TakeOption(args, QStringLiteral("--folder"));
+    if (!args.isEmpty())
+        throw UsageError("run-due takes no argument but --folder DIR");
+    if (folder.isEmpty())
+        folder = DefaultProjectFolder();
+    if (!QFileInfo(folder).isDir())
+        throw EZavelonError(QStringLiteral("The project folder \"%1\" cannot be read").arg(folder));
+
+    TDueRuns runs(DueRunsFileName(ProgramHome()));
+    bool failed = false;
+    std::vector<TDueTask> due = DueTasks(ProjectFilesUnder(folder), runs, NowDays(), failed);
+    if (due.empty())
+        return failed ? kExitFailed : kExitOk;
+
+    TDownloadSession session(ImageLibraryFileName(ProgramHome()));
+    THeadlessRunner runner(session);
+    TProgressLine noProgress(false);
+    TConsoleLog log(noProgress, false, {});
+    TSavedPictures pictures;
+    TNoFilesView files;
+    session.SetViews(&files, &log, &pictures);
+    if (!session.LibraryStartupError().isEmpty())
+        PrintErr("zavelon-cli: " + EscapeControlChars(session.LibraryStartupError()).toUtf8() + '\n');
+    for (TDueTask &entry : due) {
+        if (runner.StopCode() != kExitOk)
+            break;
+        // Claimed before it runs, so that another program on the home (the
+        // desktop's timer, a second run-due) does not start it for the same
+        // slot meanwhile.
+        runs.Record(entry.Path, entry.Slot);
+        TTask *task = session.AddTask(std::move(entry.Task));
+        const TRunResult result = runner.Run(task, true);
+        Say(QStringLiteral("%1 %2: %3").arg(result.Refused ? QStringLiteral("refused") : QStringLiteral("ran"),
+                                           entry.Path, result.Summary()));
+        for (const QString &failure : result.Failures)
+            PrintErr("zavelon-cli: " + EscapeControlChars(failure).toUtf8() + '\n');
+        failed = failed || result.Failed();
+    }
+    try {
+        session.ShutDown(TDownloadSession::TPendingPictures::Wait);
+    } catch (const std::exception &error) {
+        PrintErr(QByteArray("zavelon-cli: ") + error.what() + '\n');
+        failed = true;
+    }
+    if (runner.StopCode() != kExitOk)
+        return runner.StopCode();
+    return failed ? kExitFailed : kExitOk;
+}
+
+const CommandRegistrar kRunDue{{{QStringLiteral("run-due")}, QStringLiteral("run-due [--folder DIR]"), RunDue}};
+
+} // namespace
