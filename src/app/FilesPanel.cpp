@@ -27,9 +27,7 @@ TFilesPanel::TFilesPanel(QWidget *parent)
     m_view->setModel(m_model);
     m_view->setItemDelegateForColumn(TFilesModel::ColCompleted,
                                      new TProgressDelegate(TFilesModel::ProgressRole, m_view));
-    const int widths[TFilesModel::ColumnCount] = {30, 220, 60, 70, 45, 70};
-    for (int column = 0; column < TFilesModel::ColumnCount; ++column)
-        m_view->setColumnWidth(column, widths[column]);
+    SetColumnWidths(m_view, {30, 220, 60, 70, 45, 70});
     FitColumnToWidth(m_view, TFilesModel::ColUrl);
     caption->setBuddy(m_view);
     layout->addWidget(m_view);

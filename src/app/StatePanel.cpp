@@ -52,9 +52,7 @@ TStatePanel::TStatePanel(QWidget *parent)
 
     m_reportView = MakeReportView(QStringLiteral("ReportListView"), m_notebook);
     m_reportView->setModel(m_reportModel);
-    m_reportView->setColumnWidth(0, 70);
-    m_reportView->setColumnWidth(1, 150);
-    m_reportView->setColumnWidth(2, 100);
+    SetColumnWidths(m_reportView, {70, 150, 100});
     FitColumnToWidth(m_reportView, 2);
     m_notebook->addWidget(m_reportView);
 

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 
 namespace {
@@ -58,6 +59,20 @@ QTreeView *MakeReportView(const QString &objectName, QWidget *parent)
     view->header()->setStretchLastSection(false);
     view->header()->setSectionsMovable(false);
     return view;
+}
+
+void SetColumnWidths(QTreeView *view, std::initializer_list<int> widths)
+{
+    const QHeaderView *header = view->header();
+    const QFontMetrics metrics = header->fontMetrics();
+    // The caption's text with the header's own margins around it.
+    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+    int column = 0;
+    for (int width : widths) {
+        const QString caption = view->model() ? view->model()->headerData(column, Qt::Horizontal).toString() : QString();
+        view->setColumnWidth(column, qMax(width, metrics.horizontalAdvance(caption) + margins));
+        ++column;
+    }
 }
 
 void FitColumnToWidth(QTreeView *view, int column)

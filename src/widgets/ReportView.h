@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 class QTreeView;
 class QWidget;
 
@@ -9,6 +11,10 @@ class QWidget;
 // with columns under a header, whole-row selection, read-only, no tree
 // decoration, rows of one height (so that long lists stay quick).
 QTreeView *MakeReportView(const QString &objectName, QWidget *parent);
+
+// Gives the columns these widths (in the order of the columns), each widened
+// to fit its caption where the user's font or scale needs more.
+void SetColumnWidths(QTreeView *view, std::initializer_list<int> widths);
 
 // Keeps `column` of the view taking up whatever width the other columns
 // leave, as the view is resized: the user may still resize the others.
