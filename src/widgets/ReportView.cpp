@@ -6,7 +6,18 @@
 #include <QStyle>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace {
+
+// The caption's text with the header's own margins around it.
+int CaptionWidth(const QTreeView *view, int column)
+{
+    const QHeaderView *header = view->header();
+    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+    const QString caption = view->model() ? view->model()->headerData(column, Qt::Horizontal).toString() : QString();
+    return header->fontMetrics().horizontalAdvance(caption) + margins;
+}
 
 class TColumnFitter : public QObject
 {
@@ -35,8 +46,10 @@ private:
             if (section != m_column && !header->isSectionHidden(section))
                 others += header->sectionSize(section);
         }
+        // Never narrower than its caption: on a small window the view scrolls
+        // sideways rather than cutting the header.
         const int width = m_view->viewport()->width() - others;
-        header->resizeSection(m_column, qMax(width, header->minimumSectionSize()));
+        header->resizeSection(m_column, std::max({width, header->minimumSectionSize(), CaptionWidth(m_view, m_column)}));
     }
 
     QTreeView *m_view;
@@ -63,14 +76,9 @@ QTreeView *MakeReportView(const QString &objectName, QWidget *parent)
 
 void SetColumnWidths(QTreeView *view, std::initializer_list<int> widths)
 {
-    const QHeaderView *header = view->header();
-    const QFontMetrics metrics = header->fontMetrics();
-    // The caption's text with the header's own margins around it.
-    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
     int column = 0;
     for (int width : widths) {
-        const QString caption = view->model() ? view->model()->headerData(column, Qt::Horizontal).toString() : QString();
-        view->setColumnWidth(column, qMax(width, metrics.horizontalAdvance(caption) + margins));
+        view->setColumnWidth(column, qMax(width, CaptionWidth(view, column)));
         ++column;
     }
 }

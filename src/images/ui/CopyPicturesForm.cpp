@@ -74,11 +74,7 @@ TCopyPicturesForm::TCopyPicturesForm(TImageLibrary *library, QWidget *parent)
     m_imagesListView = MakeReportView(QStringLiteral("ImagesListView"), this);
     m_imagesListView->setModel(m_model);
     m_imagesListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_imagesListView->setColumnWidth(TCollectModel::ColName, 200);
-    m_imagesListView->setColumnWidth(TCollectModel::ColExt, 60);
-    m_imagesListView->setColumnWidth(TCollectModel::ColSize, 70);
-    m_imagesListView->setColumnWidth(TCollectModel::ColWidth, 60);
-    m_imagesListView->setColumnWidth(TCollectModel::ColHeight, 60);
+    SetColumnWidths(m_imagesListView, {200, 60, 70, 60, 60});
 
     m_stateLabel = new QLabel(this);
     m_stateLabel->setObjectName(QStringLiteral("StateLabel"));

@@ -94,10 +94,7 @@ TImageLibraryForm::TImageLibraryForm(TImageLibrary &library, QWidget *parent)
     m_imageLibListView->setModel(m_model);
     m_imageLibListView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_imageLibListView->setIconSize(QSize(16, 16));
-    m_imageLibListView->setColumnWidth(TImageLibraryModel::ColName, 120);
-    m_imageLibListView->setColumnWidth(TImageLibraryModel::ColSize, 70);
-    m_imageLibListView->setColumnWidth(TImageLibraryModel::ColWidth, 70);
-    m_imageLibListView->setColumnWidth(TImageLibraryModel::ColHeight, 70);
+    SetColumnWidths(m_imageLibListView, {0, 120, 70, 70, 70});
     // "Filename(full)" takes whatever width the others leave.
     FitColumnToWidth(m_imageLibListView, TImageLibraryModel::ColFullName);
     connect(m_imageLibListView, &QAbstractItemView::doubleClicked, this, &TImageLibraryForm::ViewButtonClick);

@@ -122,9 +122,7 @@ TPicturesPanel::TPicturesPanel(QWidget *parent)
     m_list->setIconSize(QSize(16, 16));
     m_list->header()->setSectionsClickable(true);
     m_list->header()->setSortIndicatorShown(false);
-    m_list->setColumnWidth(TPicturesModel::ColName, 150);
-    m_list->setColumnWidth(TPicturesModel::ColExt, 45);
-    m_list->setColumnWidth(TPicturesModel::ColSize, 60);
+    SetColumnWidths(m_list, {150, 45, 60});
     FitColumnToWidth(m_list, TPicturesModel::ColName);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);

@@ -17,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -69,6 +70,7 @@ TOptionForm::TOptionForm(QWidget *parent)
     m_pages->addTab(MakeProxyTab(), QStringLiteral("Proxy"));
     m_pages->addTab(MakeLogsTab(), QStringLiteral("Logs"));
     m_pages->addTab(MakeProjectTab(), QStringLiteral("Project"));
+    KeepPageKeys();
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_pages, 1);
@@ -224,4 +226,22 @@ bool OpenOptionForm(QWidget *parent, TRegOptions &options)
         return false;
     form.SaveOptions(options);
     return true;
+}
+
+void TOptionForm::KeepPageKeys()
+{
+    // The tab widget turns pages on Ctrl+Tab only when the focused field lets
+    // the key through; a combo box or a memo keeps it and would hold the
+    // keyboard user on that page.
+    const auto turn = [this](int step) {
+        m_pages->setCurrentIndex((m_pages->currentIndex() + step + m_pages->count()) % m_pages->count());
+    };
+    auto *next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), m_pages, nullptr, nullptr,
+                               Qt::WidgetWithChildrenShortcut);
+    connect(next, &QShortcut::activated, this, [turn] { turn(1); });
+    for (const QKeySequence &keys :
+         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}) {
+        auto *previous = new QShortcut(keys, m_pages, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(previous, &QShortcut::activated, this, [turn] { turn(-1); });
+    }
 }

@@ -38,6 +38,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void KeepPageKeys();
     QWidget *MakeSchemeTab();
     QWidget *MakeProxyTab();
     QWidget *MakeLogsTab();

@@ -49,7 +49,7 @@ TOptionListEditor::TOptionListEditor(TKind kind, const QString &caption, QWidget
     // Tab leaves the list instead of walking its cells.
     m_list->setTabKeyNavigation(false);
     if (kind == TKind::Masks)
-        m_list->setColumnWidth(0, 120);
+        m_list->setColumnWidth(0, qMax(120, m_list->horizontalHeader()->sectionSizeHint(0)));
     // A table is not named by its buddy label; it carries its caption itself.
     m_list->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
 

@@ -610,6 +610,19 @@ private slots:
             walked << QApplication::focusWidget()->objectName();
         }
         QCOMPARE(walked, expected.mid(1));
+
+        // Wherever Tab stopped on the page, Ctrl+Tab goes on to the next page
+        // and Ctrl+Shift+Tab back to the one before.
+        const int count = pages->count();
+        for (const QString &name : order) {
+            for (const auto &[modifiers, step] : {std::pair{Qt::KeyboardModifiers(Qt::ControlModifier), 1},
+                                                 std::pair{Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier), count - 1}}) {
+                pages->setCurrentIndex(page);
+                Get<QWidget>(name.toUtf8().constData())->setFocus();
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, modifiers);
+                QVERIFY2(pages->currentIndex() == (page + step) % count, qPrintable(name));
+            }
+        }
     }
 
     void CaptionLettersMoveTheFocus_data()
