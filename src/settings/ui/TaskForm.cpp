@@ -61,7 +61,6 @@ TTaskForm::TTaskForm(TMode mode, QWidget *parent)
     m_tree->setHeaderHidden(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setAccessibleName(QStringLiteral("Pages"));
-    m_tree->setFixedWidth(140);
     m_pages = new QStackedWidget(this);
     m_pages->setObjectName(QStringLiteral("PageNotebook"));
 
@@ -88,6 +87,9 @@ TTaskForm::TTaskForm(TMode mode, QWidget *parent)
     m_general->SetSizeLimit(true, QStringLiteral("10240"), QStringLiteral("10"));
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &TTaskForm::NodeChanged);
     m_tree->expandAll();
+    // Wide enough for its longest page name in the user's font and scale.
+    m_tree->resizeColumnToContents(0);
+    m_tree->setFixedWidth(qMax(140, m_tree->columnWidth(0) + 2 * m_tree->frameWidth() + 8));
     m_tree->setCurrentItem(m_tree->topLevelItem(0)->child(0));
 }
 
