@@ -142,9 +142,11 @@ void TImageLibraryForm::MakeActions()
     m_clearAction->setStatusTip(QStringLiteral("Empty the library"));
     // Tool buttons show no "&" letter; the turns keep theirs as shortcuts.
     m_turnLeftAction = MakeAction(QStringLiteral("Tn &left"), QStringLiteral("TurnLeftAction"), this);
+    m_turnLeftAction->setIcon(QIcon(QStringLiteral(":/icons/turnleft.svg")));
     m_turnLeftAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_L));
     m_turnLeftAction->setStatusTip(QStringLiteral("Turn the preview a quarter left"));
     m_turnRightAction = MakeAction(QStringLiteral("Tn &right"), QStringLiteral("TurnRightAction"), this);
+    m_turnRightAction->setIcon(QIcon(QStringLiteral(":/icons/turnright.svg")));
     m_turnRightAction->setShortcut(QKeySequence(Qt::ALT | Qt::Key_R));
     m_turnRightAction->setStatusTip(QStringLiteral("Turn the preview a quarter right"));
     m_helpAction = MakeAction(QStringLiteral("&Help"), QStringLiteral("HelpAction"), this);
