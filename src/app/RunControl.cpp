@@ -12,6 +12,7 @@
 #include "session/DownloadSession.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/Messages.h"
+#include "widgets/BusyCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,16 +35,12 @@ public:
     TBusyStop(TMainForm &form, const QString &message)
         : m_form(form)
     {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
         m_form.ShowWaitMessage(message);
     }
-    ~TBusyStop()
-    {
-        QApplication::restoreOverrideCursor();
-        m_form.HideWaitMessage();
-    }
+    ~TBusyStop() { m_form.HideWaitMessage(); }
 
 private:
+    const TBusyCursor m_busy;
     TMainForm &m_form;
 };
 
@@ -193,14 +190,13 @@ void TRunControl::TasksSaveURLActionExecute()
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     QString failure;
     try {
+        const TBusyCursor busy;
         SaveUrlList(*task, dialog.selectedFiles().first());
     } catch (const std::exception &error) {
         failure = ErrorText(error);
     }
-    QApplication::restoreOverrideCursor();
     if (!failure.isEmpty())
         ShowErrorMessage(&m_form, failure);
 }

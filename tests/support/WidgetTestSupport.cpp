@@ -4,6 +4,7 @@
 #include "widgets/ErrorReport.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QWidget>
 #include <QTimer>
 
@@ -54,4 +55,13 @@ TModalHandler::TModalHandler(std::function<void(QWidget *modal)> action)
 TModalHandler::~TModalHandler()
 {
     *m_armed = false;
+}
+
+std::unique_ptr<TModalHandler> AnswerModal(std::function<void(QWidget *modal)> action)
+{
+    return std::make_unique<TModalHandler>([action = std::move(action)](QWidget *modal) {
+        action(modal);
+        if (auto *dialog = qobject_cast<QDialog *>(modal); dialog && dialog->isVisible())
+            dialog->reject();
+    });
 }

@@ -46,3 +46,7 @@ private:
     std::shared_ptr<bool> m_fired;
     std::shared_ptr<bool> m_armed;
 };
+
+// Answers the next modal dialog with `action` and rejects it if the action
+// left it open, so that a failed check does not hang the test.
+std::unique_ptr<TModalHandler> AnswerModal(std::function<void(QWidget *modal)> action);

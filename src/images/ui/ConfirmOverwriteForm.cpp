@@ -1,6 +1,7 @@
 #include "images/ui/ConfirmOverwriteForm.h"
 
 #include "images/ui/PicturePreview.h"
+#include "widgets/SideButton.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -19,14 +20,6 @@ TPicturePreview *MakePreview(const QString &name, QWidget *parent)
     preview->setObjectName(name);
     preview->setFixedSize(240, 180);
     return preview;
-}
-
-QPushButton *MakeButton(const QString &caption, const QString &name, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -51,9 +44,9 @@ TConfirmOverwriteForm::TConfirmOverwriteForm(QWidget *parent)
     auto *destLabel = new QLabel(QStringLiteral("Destination file:"), this);
     m_dest = MakePreview(QStringLiteral("DestPreview"), this);
 
-    auto *overwrite = MakeButton(QStringLiteral("&Override"), QStringLiteral("OverwriteButton"), this);
-    auto *rename = MakeButton(QStringLiteral("&Rename"), QStringLiteral("RenameButton"), this);
-    auto *skip = MakeButton(QStringLiteral("&Skip"), QStringLiteral("SkipButton"), this);
+    auto *overwrite = SideButton(QStringLiteral("&Override"), QStringLiteral("OverwriteButton"), this);
+    auto *rename = SideButton(QStringLiteral("&Rename"), QStringLiteral("RenameButton"), this);
+    auto *skip = SideButton(QStringLiteral("&Skip"), QStringLiteral("SkipButton"), this);
     rename->setDefault(true);
     m_noPromptCheck = new QCheckBox(QStringLiteral("Do not prompt me on next time"), this);
     m_noPromptCheck->setObjectName(QStringLiteral("NoPromptCheck"));

@@ -6,21 +6,12 @@
 #include "images/ui/FileTransfer.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/FolderPicker.h"
+#include "widgets/BusyCursor.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
 
 namespace {
-
-// The busy cursor while one file is copied; never while the user is asked.
-class TBusyCursor
-{
-public:
-    TBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor &) = delete;
-    TBusyCursor &operator=(const TBusyCursor &) = delete;
-};
 
 // One file: empty when it was copied or moved, else why not.
 QString TransferOne(const QString &source, const QString &target, bool move)

@@ -11,6 +11,7 @@
 #include "widgets/FolderPicker.h"
 #include "widgets/HtmlHelp.h"
 #include "widgets/ReportView.h"
+#include "widgets/SideButton.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -37,14 +38,6 @@ QSpinBox *MakeUpDown(const QString &name, int value, QWidget *parent)
     upDown->setRange(0, 3000);
     upDown->setValue(value);
     return upDown;
-}
-
-QPushButton *MakeButton(const QString &caption, const QString &name, QWidget *parent)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -119,7 +112,7 @@ QWidget *TCopyPicturesForm::MakeFolderGroup()
     m_destFolderLabel = new QLabel(group);
     m_destFolderLabel->setObjectName(QStringLiteral("DestFolderLabel"));
     m_destFolderLabel->setTextFormat(Qt::PlainText);
-    auto *change = MakeButton(QStringLiteral("&Change"), QStringLiteral("ChangeDestButton"), group);
+    auto *change = SideButton(QStringLiteral("&Change"), QStringLiteral("ChangeDestButton"), group);
     connect(change, &QPushButton::clicked, this, &TCopyPicturesForm::ChangeDestButtonClick);
 
     auto *grid = new QGridLayout(group);
@@ -187,12 +180,12 @@ QWidget *TCopyPicturesForm::MakeFormatGroup()
 
 QLayout *TCopyPicturesForm::MakeButtons()
 {
-    m_selectButton = MakeButton(QStringLiteral("&Select"), QStringLiteral("SelectButton"), this);
-    m_unselectButton = MakeButton(QStringLiteral("&Unselect"), QStringLiteral("UnselectButton"), this);
-    m_copyButton = MakeButton(QStringLiteral("&Copy"), QStringLiteral("CopyButton"), this);
+    m_selectButton = SideButton(QStringLiteral("&Select"), QStringLiteral("SelectButton"), this);
+    m_unselectButton = SideButton(QStringLiteral("&Unselect"), QStringLiteral("UnselectButton"), this);
+    m_copyButton = SideButton(QStringLiteral("&Copy"), QStringLiteral("CopyButton"), this);
     m_copyButton->setDefault(true);
-    m_closeButton = MakeButton(QStringLiteral("&Close"), QStringLiteral("CloseButton"), this);
-    auto *help = MakeButton(QStringLiteral("&Help"), QStringLiteral("HelpButton"), this);
+    m_closeButton = SideButton(QStringLiteral("&Close"), QStringLiteral("CloseButton"), this);
+    auto *help = SideButton(QStringLiteral("&Help"), QStringLiteral("HelpButton"), this);
     connect(m_selectButton, &QPushButton::clicked, this, &TCopyPicturesForm::SelectButtonClick);
     connect(m_unselectButton, &QPushButton::clicked, this, &TCopyPicturesForm::UnselectButtonClick);
     connect(m_copyButton, &QPushButton::clicked, this, &TCopyPicturesForm::CopyButtonClick);

@@ -12,6 +12,7 @@
 #include "widgets/ErrorReport.h"
 #include "widgets/HtmlHelp.h"
 #include "widgets/ReportView.h"
+#include "widgets/BusyCursor.h"
 
 #include <QAction>
 #include <QFile>
@@ -32,16 +33,6 @@
 #include <algorithm>
 
 namespace {
-
-// The busy cursor for the span of a long step on the main thread.
-class TBusyCursor
-{
-public:
-    TBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor &) = delete;
-    TBusyCursor &operator=(const TBusyCursor &) = delete;
-};
 
 // Repainting of a widget suspended for the span of a step.
 class TUpdatesOff

@@ -20,6 +20,7 @@
 #include "images/ui/WallpaperOptionsForm.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/ReportView.h"
+#include "widgets/BusyCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,16 +50,6 @@ struct TBuildInStep {
 };
 
 namespace {
-
-// The busy cursor for the length of a scope, also when it ends by an error.
-class TBusyCursor
-{
-public:
-    explicit TBusyCursor(Qt::CursorShape shape = Qt::WaitCursor) { QApplication::setOverrideCursor(shape); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor &) = delete;
-    TBusyCursor &operator=(const TBusyCursor &) = delete;
-};
 
 void Enable(QAction *action, bool enabled)
 {

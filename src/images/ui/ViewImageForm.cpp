@@ -3,6 +3,7 @@
 #include "images/ui/ImageScrollBox.h"
 #include "images/ui/PicturePane.h"
 #include "imaging/ImageServices.h"
+#include "widgets/BusyCursor.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,7 +106,7 @@ bool TViewImageForm::Loading() const
 void TViewImageForm::Turn(int angle)
 {
     // A large photograph takes a moment to turn.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TBusyCursor busy;
     TImageScrollBox *view = m_pane->ScrollBox();
     // The working picture shares the pixels until the view's picture is
     // replaced by the turned one; it is let go at once, so a turn never
@@ -114,7 +115,6 @@ void TViewImageForm::Turn(int angle)
     RotatePicture(working, view->Picture(), angle);
     working = QImage();
     view->Redraw();
-    QApplication::restoreOverrideCursor();
 }
 
 void TViewImageForm::TurnLeft1Click()

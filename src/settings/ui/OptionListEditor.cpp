@@ -5,6 +5,7 @@
 #include "settings/ui/AddFileForm.h"
 #include "settings/ui/AddFileMaskForm.h"
 #include "settings/ui/EditorLayout.h"
+#include "widgets/SideButton.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
@@ -14,14 +15,6 @@
 #include <QTableWidget>
 
 namespace {
-
-QPushButton *ListButton(const QString &text, const QString &name, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 
@@ -53,8 +46,8 @@ TOptionListEditor::TOptionListEditor(TKind kind, const QString &caption, QWidget
     // A table is not named by its buddy label; it carries its caption itself.
     m_list->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
 
-    auto *add = ListButton(QStringLiteral("&Add"), prefix + QStringLiteral("AddButton"), this);
-    auto *remove = ListButton(QStringLiteral("&Delete"), prefix + QStringLiteral("DeleteButton"), this);
+    auto *add = SideButton(QStringLiteral("&Add"), prefix + QStringLiteral("AddButton"), this);
+    auto *remove = SideButton(QStringLiteral("&Delete"), prefix + QStringLiteral("DeleteButton"), this);
     connect(add, &QPushButton::clicked, this, &TOptionListEditor::AddClicked);
     connect(remove, &QPushButton::clicked, this, &TOptionListEditor::DeleteClicked);
 
@@ -65,7 +58,7 @@ TOptionListEditor::TOptionListEditor(TKind kind, const QString &caption, QWidget
     layout->addWidget(add, 1, 1);
     layout->addWidget(remove, 2, 1);
     if (kind == TKind::Masks) {
-        auto *clear = ListButton(QStringLiteral("&Clear"), prefix + QStringLiteral("ClearButton"), this);
+        auto *clear = SideButton(QStringLiteral("&Clear"), prefix + QStringLiteral("ClearButton"), this);
         connect(clear, &QPushButton::clicked, this, [this] { m_list->setRowCount(0); });
         layout->addWidget(clear, 3, 1);
     }

@@ -9,6 +9,7 @@
 #include "settings/ui/SchemePage.h"
 #include "widgets/ErrorReport.h"
 #include "widgets/HtmlHelp.h"
+#include "widgets/SideButton.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,14 +32,6 @@
 namespace {
 
 constexpr int kPageRole = Qt::UserRole;
-
-QPushButton *PageButton(const QString &text, const QString &name, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setAutoDefault(false);
-    return button;
-}
 
 QLineEdit *LineEdit(const QString &name, QWidget *parent)
 {
@@ -131,8 +124,8 @@ QWidget *TTaskForm::MakeNameAndUrlPage()
 
     m_url = LineEdit(QStringLiteral("UrlEdit"), page);
     m_url->installEventFilter(this);
-    auto *paste = PageButton(QStringLiteral("&Paste"), QStringLiteral("PasteButton"), page);
-    auto *copy = PageButton(QStringLiteral("&Copy to clipboard"), QStringLiteral("CopyButton"), page);
+    auto *paste = SideButton(QStringLiteral("&Paste"), QStringLiteral("PasteButton"), page);
+    auto *copy = SideButton(QStringLiteral("&Copy to clipboard"), QStringLiteral("CopyButton"), page);
     m_name = LineEdit(QStringLiteral("NameEdit"), page);
     m_specified = new QCheckBox(QStringLiteral("&Specified as URL address"), page);
     m_specified->setObjectName(QStringLiteral("SpecifiedAsUrlCheckBox"));

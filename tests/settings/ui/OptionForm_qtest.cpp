@@ -115,17 +115,6 @@ class TOptionFormTest : public QObject
         return o;
     }
 
-    // Answers the next modal dialog with `action` and closes it if the action
-    // did not (a failed check must not hang the test).
-    static std::unique_ptr<TModalHandler> Answer(std::function<void(QWidget *)> action)
-    {
-        return std::make_unique<TModalHandler>([action = std::move(action)](QWidget *modal) {
-            action(modal);
-            if (modal->isVisible())
-                qobject_cast<QDialog *>(modal)->reject();
-        });
-    }
-
 private slots:
     void init()
     {
@@ -290,7 +279,7 @@ private slots:
 
         // "&Add": the extension exactly as typed, the folder always "Saved".
         for (const QString &typed : {QStringLiteral(".JPG, x"), QString(), QStringLiteral("gif")}) {
-            auto handler = Answer([&](QWidget *modal) {
+            auto handler = AnswerModal([&](QWidget *modal) {
                 QCOMPARE(modal->windowTitle(), QStringLiteral("Add image extend name"));
                 auto *folder = modal->findChild<QLineEdit *>(QStringLiteral("FolderEdit"));
                 QVERIFY(!folder->isEnabled());
@@ -303,7 +292,7 @@ private slots:
         }
         // Cancel adds nothing.
         {
-            auto handler = Answer([](QWidget *modal) {
+            auto handler = AnswerModal([](QWidget *modal) {
                 QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("ExtensionEdit")), "bmp");
                 Click(modal->findChild<QPushButton *>(QStringLiteral("CancelButton")));
             });
@@ -327,7 +316,7 @@ private slots:
 
         // Excluded names: as typed, blanks included.
         Get<QTabWidget>("PageControl")->setCurrentIndex(1);
-        auto handler = Answer([](QWidget *modal) {
+        auto handler = AnswerModal([](QWidget *modal) {
             QCOMPARE(modal->windowTitle(), QStringLiteral("Add filename"));
             QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("FileNameEdit")), " a b.gif ");
             Click(modal->findChild<QPushButton *>(QStringLiteral("OkButton")));
@@ -364,7 +353,7 @@ private slots:
         auto *add = form->findChild<QPushButton *>(prefix + QStringLiteral("AddButton"));
 
         // The 256th entry still fits.
-        auto accept = Answer([](QWidget *modal) {
+        auto accept = AnswerModal([](QWidget *modal) {
             QTest::keyClicks(modal->findChildren<QLineEdit *>().first(), "last");
             Click(modal->findChild<QPushButton *>(QStringLiteral("OkButton")));
         });
@@ -374,7 +363,7 @@ private slots:
 
         // The next is refused with an explanation; no entry dialog opens.
         QString told;
-        auto refuse = Answer([&](QWidget *modal) {
+        auto refuse = AnswerModal([&](QWidget *modal) {
             auto *box = qobject_cast<QMessageBox *>(modal);
             QVERIFY(box);
             told = box->text();
@@ -443,7 +432,7 @@ private slots:
 
         QString shownTitle;
         QString startedAt;
-        auto handler = Answer([&](QWidget *modal) {
+        auto handler = AnswerModal([&](QWidget *modal) {
             auto *picker = qobject_cast<QFileDialog *>(modal);
             QVERIFY(picker);
             shownTitle = picker->windowTitle();
@@ -461,7 +450,7 @@ private slots:
         QCOMPARE(FieldText(back, field.toLatin1().constData()), chosen + QLatin1Char('/'));
 
         // Cancel leaves the field alone.
-        auto cancel = Answer([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+        auto cancel = AnswerModal([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
         Click(form->findChild<QPushButton *>(name + QStringLiteral("BrowseButton")));
         QVERIFY(cancel->Fired());
         QCOMPARE(edit->text(), chosen);
@@ -491,10 +480,10 @@ private slots:
         const QByteArray before = options.ToBlock();
 
         // Cancel after a confirmed "&Change" in the schedule page: nothing changes.
-        auto cancelled = Answer([](QWidget *modal) {
+        auto cancelled = AnswerModal([](QWidget *modal) {
             auto *pages = modal->findChild<QTabWidget *>(QStringLiteral("PageControl"));
             pages->setCurrentIndex(2);
-            auto scheme = Answer([](QWidget *schemeForm) {
+            auto scheme = AnswerModal([](QWidget *schemeForm) {
                 auto *count = schemeForm->findChild<QSpinBox *>(QStringLiteral("CountSpinBox"));
                 count->setValue(77);
                 Click(schemeForm->findChild<QPushButton *>(QStringLiteral("OkButton")));
@@ -509,10 +498,10 @@ private slots:
         QCOMPARE(options.ToBlock(), before);
 
         // OK: the change reaches the options in memory.
-        auto confirmed = Answer([](QWidget *modal) {
+        auto confirmed = AnswerModal([](QWidget *modal) {
             auto *pages = modal->findChild<QTabWidget *>(QStringLiteral("PageControl"));
             pages->setCurrentIndex(2);
-            auto scheme = Answer([](QWidget *schemeForm) {
+            auto scheme = AnswerModal([](QWidget *schemeForm) {
                 schemeForm->findChild<QSpinBox *>(QStringLiteral("CountSpinBox"))->setValue(77);
                 Click(schemeForm->findChild<QPushButton *>(QStringLiteral("OkButton")));
             });
@@ -657,7 +646,7 @@ private slots:
         QVERIFY(ShowActive(form.get()));
         Get<QTabWidget>("PageControl")->setCurrentIndex(page);
         Get<QPushButton>("OkButton")->setFocus();
-        auto picker = Answer([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
+        auto picker = AnswerModal([](QWidget *modal) { qobject_cast<QDialog *>(modal)->reject(); });
         QTest::keyClick(form.get(), Qt::Key(key), Qt::AltModifier);
         // A button's letter clicks it: "&Browse" opens the picker.
         if (focused == QStringLiteral("FolderPicker"))

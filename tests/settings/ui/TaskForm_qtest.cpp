@@ -100,15 +100,6 @@ class TTaskFormTest : public QObject
         tree->setCurrentItem(found.first());
     }
 
-    static std::unique_ptr<TModalHandler> Answer(std::function<void(QWidget *)> action)
-    {
-        return std::make_unique<TModalHandler>([action = std::move(action)](QWidget *modal) {
-            action(modal);
-            if (modal->isVisible())
-                qobject_cast<QDialog *>(modal)->reject();
-        });
-    }
-
 private slots:
     void init()
     {
@@ -363,7 +354,7 @@ private slots:
     {
         // OK: the task the dialog describes, with what the defaults hand on.
         QGuiApplication::clipboard()->setText(QStringLiteral("http://a.example/"));
-        auto ok = Answer([](QWidget *modal) {
+        auto ok = AnswerModal([](QWidget *modal) {
             auto *name = modal->findChild<QLineEdit *>(QStringLiteral("NameEdit"));
             QTest::keyClicks(name, QStringLiteral("site"));
             auto *note = modal->findChild<QPlainTextEdit *>(QStringLiteral("NoteEdit"));
@@ -387,7 +378,7 @@ private slots:
         QCOMPARE(o.ProxyServerAddr, QStringLiteral("proxy.local"));
         QVERIFY(!o.AutoShutDown); // the defaults' own settings stay out
 
-        auto cancel = Answer([](QWidget *modal) {
+        auto cancel = AnswerModal([](QWidget *modal) {
             Click(modal->findChild<QPushButton *>(QStringLiteral("CancelButton")));
         });
         QVERIFY(!OpenNewTask(nullptr, Defaults(), QStringLiteral("http://b.example")));
@@ -412,7 +403,7 @@ private slots:
         task.SetStopped(true);
 
         const QString moved = dir->filePath(QStringLiteral("elsewhere"));
-        auto ok = Answer([&](QWidget *modal) {
+        auto ok = AnswerModal([&](QWidget *modal) {
             QCOMPARE(modal->windowTitle(), QStringLiteral("Edit Task"));
             auto *url = modal->findChild<QLineEdit *>(QStringLiteral("UrlEdit"));
             auto *name = modal->findChild<QLineEdit *>(QStringLiteral("NameEdit"));
@@ -440,10 +431,10 @@ private slots:
         QVERIFY(task.Options().UseProxyServer); // fields the dialog does not show are kept
 
         // OK without a change still says "save"; Cancel leaves the task.
-        auto unchanged = Answer([](QWidget *modal) { Click(modal->findChild<QPushButton *>(QStringLiteral("OkButton"))); });
+        auto unchanged = AnswerModal([](QWidget *modal) { Click(modal->findChild<QPushButton *>(QStringLiteral("OkButton"))); });
         QVERIFY(OpenEditTask(nullptr, task));
         const QByteArray before = task.Options().ToBlock();
-        auto cancel = Answer([](QWidget *modal) {
+        auto cancel = AnswerModal([](QWidget *modal) {
             modal->findChild<QLineEdit *>(QStringLiteral("FolderEdit"))->setText(QStringLiteral("/other"));
             Click(modal->findChild<QPushButton *>(QStringLiteral("CancelButton")));
         });
