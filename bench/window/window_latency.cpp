@@ -129,9 +129,12 @@ int main(int argc, char *argv[])
         stopClock.start();
         form.Action(TCommandId::TasksStop)->trigger();
         stopMs = double(stopClock.nsecsElapsed()) / 1e6;
-        QApplication::quit();
+        QApplication::exit(0);
     });
-    QObject::connect(form.Session.get(), &TDownloadSession::TaskFinished, &app, [] { QApplication::quit(); });
+    QObject::connect(form.Session.get(), &TDownloadSession::TaskFinished, &app, [] {
+        // Not quit(): that asks the window to close, and a window may refuse.
+        QApplication::exit(0);
+    });
 
     clock.start();
     probe.start();
