@@ -3,6 +3,7 @@
 #include "images/ui/ExtensionIcons.h"
 
 #include <QIcon>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -17,19 +18,36 @@ QString NameOf(const QString &path)
 
 TPicturesModel::TPicturesModel(QObject *parent)
     : QAbstractTableModel(parent)
+    , m_flushTimer(new QTimer(this))
 {
+    m_flushTimer->setSingleShot(true);
+    m_flushTimer->setInterval(kFlushDelayMs);
+    connect(m_flushTimer, &QTimer::timeout, this, &TPicturesModel::Flush);
 }
 
 void TPicturesModel::AddPictureRow(const TPictureRow &row)
 {
-    const int at = int(m_rows.size());
-    beginInsertRows(QModelIndex(), at, at);
-    m_rows.push_back({row.FileName, row.Size, -1});
+    m_pending.push_back({row.FileName, row.Size, -1});
+    if (!m_flushTimer->isActive())
+        m_flushTimer->start();
+}
+
+void TPicturesModel::Flush()
+{
+    m_flushTimer->stop();
+    if (m_pending.empty())
+        return;
+    const int first = int(m_rows.size());
+    beginInsertRows(QModelIndex(), first, first + int(m_pending.size()) - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(m_pending.begin()), std::make_move_iterator(m_pending.end()));
+    m_pending.clear();
     endInsertRows();
 }
 
 void TPicturesModel::SetRows(std::vector<TRow> rows)
 {
+    m_flushTimer->stop();
+    m_pending.clear();
     beginResetModel();
     m_rows = std::move(rows);
     endResetModel();
@@ -37,6 +55,8 @@ void TPicturesModel::SetRows(std::vector<TRow> rows)
 
 void TPicturesModel::Clear()
 {
+    m_flushTimer->stop();
+    m_pending.clear();
     if (m_rows.empty())
         return;
     beginResetModel();

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+class QTimer;
 class TExtensionIcons;
 
 // The downloaded pictures of the shown task, under "Name", "Ext", "Size":
@@ -14,6 +15,11 @@ class TExtensionIcons;
 // its icon, put into words in data() ("12 KB"). It is the engine's pictures
 // view. Rows keep the order they were given in; TPicturesSortProxy orders
 // them for the list.
+//
+// A crawl saves hundreds of pictures a second. Each inserted row makes the
+// sorted list lay out all of its rows again, so pictures the engine adds
+// wait here and reach the view together, about ten times a second (Flush()
+// does it at once).
 class TPicturesModel : public QAbstractTableModel, public TPicturesView
 {
     Q_OBJECT
@@ -33,13 +39,17 @@ public:
         int Icon = -1;
     };
 
+    static constexpr int kFlushDelayMs = 100;
+
     explicit TPicturesModel(QObject *parent = nullptr);
 
     // Where the icon indexes of the rows point; none shows no icons.
     void SetIcons(const TExtensionIcons *icons) { m_icons = icons; }
 
     void AddPictureRow(const TPictureRow &row) override;
-    // Replaces every row at once.
+    // Shows the added rows that wait, now.
+    void Flush();
+    // Replaces every row at once, waiting ones too.
     void SetRows(std::vector<TRow> rows);
     void Clear();
     // Removes the rows of these (source) numbers, in any order; numbers out
@@ -57,5 +67,7 @@ public:
 
 private:
     std::vector<TRow> m_rows;
+    std::vector<TRow> m_pending;
+    QTimer *m_flushTimer;
     const TExtensionIcons *m_icons = nullptr;
 };

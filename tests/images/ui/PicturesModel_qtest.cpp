@@ -86,6 +86,7 @@ private slots:
         QFETCH(qint64, bytes);
         TSortedList list;
         list.model.AddPictureRow({path, bytes});
+        list.model.Flush();
         const QModelIndex row = list.model.index(0, 0);
         QCOMPARE(row.data().toString(), name);
         QCOMPARE(row.siblingAtColumn(1).data().toString(), ext);
@@ -213,7 +214,34 @@ private slots:
         list.proxy.SortOnce();
         list.proxy.SetAutoSort(automatic);
         list.model.AddPictureRow({QStringLiteral("/pics/Saved/b.jpg"), 5});
+        list.model.Flush();
         QCOMPARE(Order(list.proxy), order);
+    }
+
+    void picturesSavedInABurstReachTheListTogether()
+    {
+        TSortedList list;
+        list.model.SetRows(Rows({{"a.jpg", 1}}));
+        QSignalSpy inserted(&list.model, &QAbstractItemModel::rowsInserted);
+        for (int n = 0; n < 50; ++n)
+            list.model.AddPictureRow({QStringLiteral("/pics/Saved/%1.jpg").arg(n, 2, 10, QLatin1Char('0')), n});
+        QCOMPARE(list.model.rowCount(), 1);
+        // Within the delay, one insertion, in the order they were saved.
+        QTRY_COMPARE(list.model.rowCount(), 51);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(list.model.FileName(1), QStringLiteral("/pics/Saved/00.jpg"));
+        QCOMPARE(list.model.FileName(50), QStringLiteral("/pics/Saved/49.jpg"));
+
+        // Rows still waiting belong to the list they were saved for: a new
+        // list drops them.
+        list.model.AddPictureRow({QStringLiteral("/pics/Saved/late.jpg"), 1});
+        list.model.SetRows(Rows({{"b.jpg", 1}}));
+        list.model.Flush();
+        QCOMPARE(list.model.rowCount(), 1);
+        list.model.AddPictureRow({QStringLiteral("/pics/Saved/late.jpg"), 1});
+        list.model.Clear();
+        list.model.Flush();
+        QCOMPARE(list.model.rowCount(), 0);
     }
 
     void unsortKeepsTheOrderUntilTheRowsAreReplaced()
@@ -229,6 +257,7 @@ private slots:
         list.proxy.SortOnce();
         QCOMPARE(Order(list.proxy), byName);
         list.model.AddPictureRow({QStringLiteral("/pics/Saved/0.jpg"), 5});
+        list.model.Flush();
         QCOMPARE(Order(list.proxy).last(), QStringLiteral("0.jpg"));
         // A refill in the unsorted mode shows the files in the order given.
         list.model.SetRows(Rows(kFolder));

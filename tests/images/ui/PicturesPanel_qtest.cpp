@@ -228,6 +228,7 @@ private slots:
         // Rows the engine adds while the task runs count as rows.
         host.panel->ShowFolder(saved.File(QStringLiteral("empty")));
         host.panel->View()->AddPictureRow({saved.File(QStringLiteral("new.jpg")), 5000});
+        host.panel->Model().Flush();
         QVERIFY(a.DeleteAll->isEnabled());
     }
 
@@ -244,11 +245,13 @@ private slots:
         QVERIFY(host.panel->SortProxy().AutoSort());
         // Automatic: a picture saved meanwhile takes its place.
         host.panel->View()->AddPictureRow({saved.File(QStringLiteral("B.jpg")), 1});
+        host.panel->Model().Flush();
         QCOMPARE(host.Names(), (QStringList{"B.jpg", "C.gif", "a.png", "b.jpg"}));
         host.actions.Unsort->trigger();
         QVERIFY(!host.panel->SortProxy().AutoSort());
         QCOMPARE(host.Names(), (QStringList{"B.jpg", "C.gif", "a.png", "b.jpg"}));
         host.panel->View()->AddPictureRow({saved.File(QStringLiteral("A.jpg")), 1});
+        host.panel->Model().Flush();
         QCOMPARE(host.Names().last(), QStringLiteral("A.jpg"));
 
         // A click on "Size" checks its order and marks the column; again
