@@ -103,7 +103,9 @@ void TTask::LoadFromStream(QIODevice &stream)
         throw EZavelonError(QStringLiteral("%1 is not a project file this program can load: its item lines take "
                                            "%2 bytes, more than %3")
                                 .arg(StreamName(stream)).arg(stream.size() - stream.pos()).arg(kMaxItemBytes));
-    const QByteArray rest = stream.read(kMaxItemBytes + 1);
+    // read(n) sets n bytes aside before it reads: ask a file for what it
+    // holds, not for the cap.
+    const QByteArray rest = stream.read(stream.isSequential() ? kMaxItemBytes + 1 : stream.size() - stream.pos());
     if (rest.size() > kMaxItemBytes)
         throw EZavelonError(QStringLiteral("%1 is not a project file this program can load: its item lines take "
                                            "more than %2 bytes").arg(StreamName(stream)).arg(kMaxItemBytes));
