@@ -2,22 +2,24 @@
 
 #include "engine/TaskViews.h"
 
-#include <QDir>
+#include <QDirIterator>
 
 bool IsPartialDownload(const QString &name)
 {
     return FileNameExtension(name).contains(QLatin1String("!!wr"));
 }
 
-QFileInfoList PictureFolderEntries(const QString &folder)
+void ForEachPictureFolderEntry(const QString &folder, const std::function<void(const QFileInfo &entry)> &visit)
 {
     if (folder.isEmpty())
-        return {};
-    const QDir dir(folder);
-    QFileInfoList entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
-    entries.removeIf([](const QFileInfo &entry) { return IsPartialDownload(entry.fileName()); });
-    return entries;
+        return;
+    QDirIterator entries(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        entries.next();
+        const QFileInfo entry = entries.fileInfo();
+        if (!IsPartialDownload(entry.fileName()))
+            visit(entry);
+    }
 }
 
 qint64 ListedSize(const QFileInfo &entry)

@@ -285,16 +285,16 @@ void TPicturesPanel::FillImagesList(const QString &folder)
 {
     TBusyCursor busy;
     m_buildInList.clear();
+    // The rows shown now go first: a large folder is not held twice.
+    m_model->Clear();
     std::vector<TPicturesModel::TRow> rows;
-    const QFileInfoList entries = PictureFolderEntries(folder);
-    rows.reserve(size_t(entries.size()));
     const QString prefix = AddBackslash(folder);
-    for (const QFileInfo &entry : entries) {
+    ForEachPictureFolderEntry(folder, [&](const QFileInfo &entry) {
         const QString path = prefix + entry.fileName();
         rows.push_back({path, ListedSize(entry), m_icons.IconIndex(entry)});
         if (m_library && !m_library->Find(path))
             m_buildInList.append(path);
-    }
+    });
     m_model->SetRows(std::move(rows));
 }
 
