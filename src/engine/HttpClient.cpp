@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <exception>
 #include <vector>
 
 namespace {
@@ -137,6 +138,10 @@ QByteArray TrustedCertificates()
 // pieces, each one receive and one file write. curl's default is 16 KB.
 constexpr long kReceiveBufferSize = 64 * 1024;
 
+// A declined body up to this size is read to its end so that its connection
+// stays open for the next request.
+constexpr curl_off_t kDrainBytes = 16 * 1024;
+
 QString StatusText(long status)
 {
     return QStringLiteral("HTTP status %1").arg(status);
@@ -181,10 +186,16 @@ struct THttpClient::Transfer {
     THttpClient *client = nullptr;
     CURL *easy = nullptr;
     const Sink *sink = nullptr;
+    const HeadersCheck *wanted = nullptr;
     qint64 received = 0;
     long badStatus = 0;
     bool statusChecked = false;
     bool abandoned = false;
+    bool declined = false;
+    bool draining = false; // declined, but the short body is read and dropped
+    // What a caller's callback threw: it must not unwind through libcurl, so
+    // it is thrown again once the transfer is cleaned up.
+    std::exception_ptr callbackFailure;
     std::chrono::steady_clock::time_point lastByte = std::chrono::steady_clock::now();
 
     // The status is known once the body starts; anything but 2xx ends the
@@ -192,7 +203,7 @@ struct THttpClient::Transfer {
     bool StatusAccepted()
     {
         if (statusChecked)
-            return badStatus == 0;
+            return badStatus == 0 && !declined && !callbackFailure;
         statusChecked = true;
         long status = 0;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
@@ -201,7 +212,19 @@ struct THttpClient::Transfer {
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         client->m_contentLength = length > 0 ? length : 0;
-        return badStatus == 0;
+        if (badStatus != 0)
+            return false;
+        if (wanted) {
+            try {
+                declined = !(*wanted)(length >= 0 ? qint64(length) : -1);
+            } catch (...) {
+                callbackFailure = std::current_exception();
+            }
+            // Ending a transfer early costs its connection; a body this
+            // short costs less to read than a new connection would.
+            draining = declined && length >= 0 && length <= kDrainBytes;
+        }
+        return !declined && !callbackFailure;
     }
 
     static size_t OnHeader(char *, size_t size, size_t count, void *user)
@@ -215,10 +238,21 @@ struct THttpClient::Transfer {
         auto *transfer = static_cast<Transfer *>(user);
         const size_t bytes = size * count;
         THttpClient *client = transfer->client;
-        if (client->Cancelled() || !transfer->StatusAccepted())
+        if (client->Cancelled())
             return 0;
-        if (transfer->sink && !(*transfer->sink)(data, qint64(bytes))) {
-            transfer->abandoned = true;
+        if (!transfer->StatusAccepted()) {
+            if (!transfer->draining)
+                return 0;
+            transfer->lastByte = std::chrono::steady_clock::now();
+            return bytes;
+        }
+        try {
+            if (transfer->sink && !(*transfer->sink)(data, qint64(bytes))) {
+                transfer->abandoned = true;
+                return 0;
+            }
+        } catch (...) {
+            transfer->callbackFailure = std::current_exception();
             return 0;
         }
         transfer->received += qint64(bytes);
@@ -311,6 +345,11 @@ void THttpClient::Get(const QString &url, const Sink &sink, const QString &aband
     Perform(url, false, &sink, abandonReason);
 }
 
+bool THttpClient::Get(const QString &url, const Sink &sink, const QString &abandonReason, const HeadersCheck &wanted)
+{
+    return Perform(url, false, &sink, abandonReason, &wanted);
+}
+
 void THttpClient::Get(const QString &url, QIODevice &file)
 {
     const Sink sink = [&file](const char *data, qint64 size) { return file.write(data, size) == size; };
@@ -331,7 +370,8 @@ void THttpClient::SetRunningMulti(void *multi)
         curl_multi_wakeup(multi); // a stop that came before the transfer began
 }
 
-void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const QString &abandonReason)
+bool THttpClient::Perform(const QString &url, bool head, const Sink *sink, const QString &abandonReason,
+                          const HeadersCheck *wanted)
 {
     m_contentLength = 0;
     if (Cancelled())
@@ -355,6 +395,7 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
     transfer.client = this;
     transfer.easy = easy;
     transfer.sink = sink;
+    transfer.wanted = wanted;
 
     curl_easy_setopt(easy, CURLOPT_URL, target.constData());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -428,6 +469,9 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
     long osErrno = 0;
     curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osErrno);
     if (done && result == CURLE_OK) {
+        // An empty body gave no chance to look at the headers before.
+        if (!head && !transfer.statusChecked && !Cancelled())
+            transfer.StatusAccepted();
         curl_off_t length = -1;
         curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         m_contentLength = length > 0 ? length : 0;
@@ -443,10 +487,15 @@ void THttpClient::Perform(const QString &url, bool head, const Sink *sink, const
         throw EHttpError(url, QStringLiteral("timed out (no data received for %1 seconds)").arg(StallTimeoutSeconds));
     if (transfer.badStatus != 0)
         throw EHttpError(url, StatusText(transfer.badStatus));
+    if (transfer.callbackFailure)
+        std::rethrow_exception(transfer.callbackFailure);
+    if (transfer.declined)
+        return false;
     if (transfer.abandoned)
         throw EHttpError(url, abandonReason);
     if (result != CURLE_OK)
         throw EHttpError(url, TransportCause(result, osErrno, errorText));
     if (status < 200 || status > 299)
         throw EHttpError(url, StatusText(status));
+    return true;
 }

@@ -65,6 +65,11 @@ public:
     // Receives the body as it arrives; returning false abandons the transfer
     // (it then fails with the message `abandonReason`).
     using Sink = std::function<bool(const char *data, qint64 size)>;
+    // Decides, once a 2xx response's headers are in and before the first body
+    // byte reaches the sink, whether the body is wanted at all, from the
+    // length the response announces (-1 when it announces none). Runs once
+    // per successful response, also for an empty body.
+    using HeadersCheck = std::function<bool(qint64 announced)>;
 
     THttpClient();
     ~THttpClient();
@@ -103,6 +108,12 @@ public:
     QByteArray Get(const QString &url, qint64 maxBytes = kMaxPageBytes);
     // Hands the body of `url` to `sink` as it arrives.
     void Get(const QString &url, const Sink &sink, const QString &abandonReason = QString());
+    // The same, but `wanted` decides from the response's headers whether the
+    // body is taken; false from it ends the transfer at once, closing its
+    // connection (a body of at most 16 KB is read and dropped instead, which
+    // keeps the connection), and the call returns false without failing.
+    // True when the body was taken whole.
+    bool Get(const QString &url, const Sink &sink, const QString &abandonReason, const HeadersCheck &wanted);
     // Writes the body of `url` into the open `file` as it arrives.
     void Get(const QString &url, QIODevice &file);
     // Sends HEAD and returns the response's Content-Length (0 when absent).
@@ -126,7 +137,9 @@ public:
 private:
     struct Transfer;
 
-    void Perform(const QString &url, bool head, const Sink *sink, const QString &abandonReason);
+    // False when `wanted` declined the body.
+    bool Perform(const QString &url, bool head, const Sink *sink, const QString &abandonReason,
+                 const HeadersCheck *wanted = nullptr);
     // Publishes the multi handle that drives the running transfer (or none)
     // to Cancel().
     void SetRunningMulti(void *multi);

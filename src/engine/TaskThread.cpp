@@ -449,7 +449,13 @@ private:
     void QueueLink(const QString &link, std::vector<TTaskJournal::TEntry> &queued);
     void PictureStep();
     bool SizeAllowed();
-    void DownloadPicture(const QString &base);
+    bool LengthAllowed(qint64 length) const;
+    // Downloads the picture into `folder` under the name `base`. With
+    // `wanted`, the response's headers first decide whether to go on (the
+    // folder, the file and the "Saving file" line come only then); false
+    // when they did not.
+    bool DownloadPicture(const QString &folder, const QString &base,
+                         const THttpClient::HeadersCheck *wanted = nullptr);
     bool OpenClaimed(const QString &base, int reserve, bool temporary, QString &name, bool picture);
     bool MakeFolder(const QString &folder, bool picture);
 
@@ -720,12 +726,33 @@ void TWorkerRun::PictureStep()
     const int maskIndex = options.FindMaskIndex(bare);
     if (maskIndex < 0 || IsPageExtension(bare) || options.IsExcludedFile(m_url.Document()))
         return;
-    if (options.EnableFileLimit && !SizeAllowed())
-        return;
     const QString folder = options.DefaultFolder + SplitMaskEntry(options.FileMasks.value(maskIndex)).Folder;
-    if (!MakeFolder(folder, true))
+    const QString base = AddBackslash(folder) + m_url.Document();
+    if (!options.EnableFileLimit) {
+        if (MakeFolder(folder, true))
+            DownloadPicture(folder, base);
         return;
-    DownloadPicture(AddBackslash(folder) + m_url.Document());
+    }
+    // The size limit: the GET's own response announces the length, and a
+    // picture outside the limits is dropped there, before its body, which
+    // spares every picture the round trip of a HEAD first. A response that
+    // announces no length (sent chunked) leaves the decision to a HEAD, as
+    // a server may know the length there.
+    bool unannounced = false;
+    const THttpClient::HeadersCheck wanted = [&](qint64 announced) {
+        unannounced = announced < 0;
+        return !unannounced && LengthAllowed(announced);
+    };
+    if (DownloadPicture(folder, base, &wanted) || !unannounced || m_state.IsStopped())
+        return;
+    if (SizeAllowed() && MakeFolder(folder, true))
+        DownloadPicture(folder, base);
+}
+
+bool TWorkerRun::LengthAllowed(qint64 length) const
+{
+    const TRegOptions &options = m_state.Options;
+    return qint64(options.FileMinSize) * 1024 < length && length < qint64(options.FileMaxSize) * 1024;
 }
 
 bool TWorkerRun::SizeAllowed()
@@ -738,18 +765,21 @@ bool TWorkerRun::SizeAllowed()
             Fail(QStringLiteral("Cannot fetch file \"%1\": %2").arg(m_url.URI(), CauseOf(failure)), true, false);
         return false;
     }
-    const TRegOptions &options = m_state.Options;
-    return qint64(options.FileMinSize) * 1024 < length && length < qint64(options.FileMaxSize) * 1024;
+    return LengthAllowed(length);
 }
 
-void TWorkerRun::DownloadPicture(const QString &base)
+bool TWorkerRun::DownloadPicture(const QString &folder, const QString &base, const THttpClient::HeadersCheck *wanted)
 {
     QString finalName;
-    if (!OpenClaimed(base, 4, true, finalName, true))
-        return;
-    const QString temporary = finalName + QStringLiteral("!!wr");
-    if (!Log(QStringLiteral("Saving file \"%1\"").arg(QFileInfo(temporary).fileName())))
-        return;
+    QString temporary;
+    const auto prepare = [&] {
+        if (!OpenClaimed(base, 4, true, finalName, true))
+            return false;
+        temporary = finalName + QStringLiteral("!!wr");
+        return Log(QStringLiteral("Saving file \"%1\"").arg(QFileInfo(temporary).fileName()));
+    };
+    if (!wanted && !prepare())
+        return false;
 
     // With the size limit on, the body itself must stay below the upper
     // bound, whatever the server announced.
@@ -767,9 +797,18 @@ void TWorkerRun::DownloadPicture(const QString &base)
         writeFailed = !m_state.WriteFile(data, size);
         return !writeFailed;
     };
+    const QString abandonReason = QStringLiteral("the picture is too large or cannot be written");
     QString fetchFailure;
     try {
-        m_state.Client.Get(m_url.URI(), sink, QStringLiteral("the picture is too large or cannot be written"));
+        if (!wanted) {
+            m_state.Client.Get(m_url.URI(), sink, abandonReason);
+        } else {
+            const THttpClient::HeadersCheck check = [&](qint64 announced) {
+                return (*wanted)(announced) && MakeFolder(folder, true) && prepare();
+            };
+            if (!m_state.Client.Get(m_url.URI(), sink, abandonReason, check))
+                return false; // skipped, or failed and logged, before the body
+        }
     } catch (const std::exception &failure) {
         fetchFailure = CauseOf(failure);
     }
@@ -780,7 +819,7 @@ void TWorkerRun::DownloadPicture(const QString &base)
     else if (writeFailed)
         writeError = m_state.FileError();
     if (m_state.IsStopped())
-        return;
+        return true;
     if (!fetchFailure.isEmpty() || writeFailed) {
         // A failed download leaves no partial file behind.
         m_state.CloseFile(false);
@@ -791,17 +830,17 @@ void TWorkerRun::DownloadPicture(const QString &base)
             Log(QStringLiteral("File \"%1\" skipped: larger than %2 KB").arg(m_url.URI()).arg(options.FileMaxSize));
         else
             Fail(QStringLiteral("Cannot fetch file \"%1\": %2").arg(m_url.URI(), fetchFailure), true, false);
-        return;
+        return true;
     }
 
     QString renameError;
     switch (m_state.Commit(temporary, base, finalName, renameError)) {
     case TWorkerState::TCommit::Stopped:
-        return;
+        return true;
     case TWorkerState::TCommit::Failed:
         Fail(QStringLiteral("Rename file \"%1\" failed: %2").arg(QFileInfo(temporary).fileName(), renameError), true,
              true);
-        return;
+        return true;
     case TWorkerState::TCommit::Done:
         break;
     }
@@ -821,6 +860,7 @@ void TWorkerRun::DownloadPicture(const QString &base)
         }
         task->ShowLog(saved);
     });
+    return true;
 }
 
 } // namespace

@@ -11,12 +11,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -277,11 +279,103 @@ TEST_F(TaskRunTest, SizeLimitsAreExclusiveAndNeedALength)
     options.FileMaxSize = 10240;
     ASSERT_TRUE(run.Crawl(site.Url("/index.html")));
     EXPECT_EQ(Files(), QStringList{"s10241.jpg"});
+    // One GET per picture decides by its own announced length; only the
+    // picture whose GET announces none is asked about with a HEAD.
     QStringList gets = Gets();
     gets.sort();
-    EXPECT_EQ(gets, (QStringList{"/index.html", "/s10241.jpg"}));
-    for (const char *target : {"/s10240.jpg", "/s10241.jpg", "/s10485760.jpg", "/nolength.jpg"})
-        EXPECT_TRUE(site.Requests().contains(QStringLiteral("HEAD ") + target)) << target;
+    EXPECT_EQ(gets, (QStringList{"/index.html", "/nolength.jpg", "/s10240.jpg", "/s10241.jpg", "/s10485760.jpg"}));
+    EXPECT_EQ(site.Requests().filter(QRegularExpression("^HEAD ")), QStringList{"HEAD /nolength.jpg"});
+}
+
+// With the size limit on, the picture's GET decides from its response
+// headers: the folder, the file and the "Saving file" line come only for a
+// picture inside the limits, and one outside them costs no more than its
+// headers. A response without a length falls back to the HEAD rule.
+TEST_F(TaskRunTest, SizeLimitDecidesOnTheResponseHeaders)
+{
+    constexpr qint64 KB = 1024;
+    enum TOutcome { Saved, Skipped, SkippedTooLarge, Failed };
+    struct Case {
+        const char *name;
+        std::function<void(TTestSite &, const QString &)> serve;
+        TOutcome outcome;
+        int heads;
+        QString failure; // the cause in the failure line
+    };
+    const Case cases[] = {
+        {"inside.jpg", [](TTestSite &s, const QString &t) { s.File(t, Bytes(50 * KB)); }, Saved, 0, {}},
+        {"over.jpg", [](TTestSite &s, const QString &t) { s.Streamed(t, 64 * 1024 * KB); }, Skipped, 0, {}},
+        {"under.jpg", [](TTestSite &s, const QString &t) { s.File(t, Bytes(5 * KB)); }, Skipped, 0, {}},
+        {"empty.jpg", [](TTestSite &s, const QString &t) { s.File(t, QByteArray()); }, Skipped, 0, {}},
+        {"chunked.jpg", [](TTestSite &s, const QString &t) { s.File(t, Bytes(50 * KB), false); }, Skipped, 1, {}},
+        // A server that knows the length only when asked with HEAD.
+        {"headknows.jpg", [](TTestSite &s, const QString &t) { s.Lying(t, 50 * KB, Bytes(50 * KB), false); },
+         Saved, 1, {}},
+        {"headlies.jpg", [](TTestSite &s, const QString &t) { s.Lying(t, 50 * KB, Bytes(400 * KB), false); },
+         SkippedTooLarge, 1, {}},
+        // The GET's own length counts, whatever HEAD would say.
+        {"headsmall.jpg", [](TTestSite &s, const QString &t) { s.Lying(t, 50 * KB, Bytes(400 * KB)); },
+         Skipped, 0, {}},
+        {"nohead.jpg",
+         [](TTestSite &s, const QString &t) {
+             s.File(t, Bytes(50 * KB));
+             s.RefuseHead(t, 405);
+         },
+         Saved, 0, {}},
+        {"gone.jpg", [](TTestSite &, const QString &) {}, Failed, 0, "HTTP status 404"},
+        {"moved.jpg", [](TTestSite &s, const QString &t) { s.Status(t, 302, "/inside.jpg"); }, Failed, 0,
+         "HTTP status 302"},
+    };
+    QStringList hrefs;
+    for (const Case &c : cases) {
+        c.serve(site, QLatin1Char('/') + QLatin1String(c.name));
+        hrefs << QLatin1String(c.name);
+    }
+    site.Page("/index.html", Html(hrefs));
+    TRun run(Folder());
+    TRegOptions &options = run.task.Options();
+    options.EnableFileLimit = true;
+    options.FileMinSize = 10;
+    options.FileMaxSize = 100;
+    ASSERT_TRUE(run.Crawl(site.Url("/index.html")));
+
+    QStringList saved;
+    for (const Case &c : cases) {
+        const QString name = QLatin1String(c.name);
+        const QString url = site.Url(QLatin1Char('/') + name);
+        QStringList expected;
+        switch (c.outcome) {
+        case Saved:
+            saved << name;
+            expected = {QStringLiteral("Saving file \"%1!!wr\"").arg(name), QStringLiteral("File \"%1\" saved").arg(name)};
+            break;
+        case Skipped:
+            break;
+        case SkippedTooLarge:
+            expected = {QStringLiteral("Saving file \"%1!!wr\"").arg(name),
+                        QStringLiteral("File \"%1\" skipped: larger than 100 KB").arg(url)};
+            break;
+        case Failed:
+            expected = {QStringLiteral("Cannot fetch file \"%1\": %2").arg(url, c.failure)};
+            break;
+        }
+        EXPECT_EQ(run.views.LogMessages().filter(name), expected) << c.name;
+        EXPECT_EQ(site.Requests().filter(QRegularExpression("^HEAD /" + QRegularExpression::escape(name) + "$")).size(),
+                  c.heads)
+            << c.name;
+        TTaskItem *item = run.ItemOf(url);
+        ASSERT_NE(item, nullptr) << c.name;
+        EXPECT_EQ(item->Failed(), c.outcome == Failed) << c.name;
+        EXPECT_EQ(item->Done(), c.outcome != Failed) << c.name;
+    }
+    saved.sort();
+    EXPECT_EQ(Files(), saved); // no "!!wr" left behind
+    EXPECT_EQ(Content("Saved/headknows.jpg"), Bytes(50 * KB));
+    // The refused picture's connection was closed after its headers; the
+    // server could hand over only what the sockets buffer.
+    EXPECT_LT(site.SentBytes("/over.jpg"), 16 * 1024 * KB);
+    EXPECT_EQ(run.task.PicturesSaved(), 3);
+    EXPECT_EQ(run.task.PicturesFailed(), 2);
 }
 
 TEST_F(TaskRunTest, BodyGrowingPastTheLimitIsAbandonedWhateverHeadSaid)

@@ -56,12 +56,32 @@ void TTestSite::Status(const QString &target, int status, const QString &locatio
     Add(target, resource);
 }
 
-void TTestSite::Lying(const QString &target, qint64 announced, const QByteArray &body)
+void TTestSite::Lying(const QString &target, qint64 announced, const QByteArray &body, bool announceLength)
 {
     Resource resource;
     resource.body = body;
     resource.announced = announced;
+    resource.announceLength = announceLength;
     Add(target, resource);
+}
+
+void TTestSite::RefuseHead(const QString &target, int status)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_resources[target].headStatus = status;
+}
+
+void TTestSite::Streamed(const QString &target, qint64 size)
+{
+    Resource resource;
+    resource.streamed = size;
+    Add(target, resource);
+}
+
+qint64 TTestSite::SentBytes(const QString &target) const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_sent.value(target);
 }
 
 void TTestSite::Held(const QString &target, const QByteArray &body, qint64 first)
@@ -136,6 +156,10 @@ void TTestSite::Serve(const httplib::Request &request, httplib::Response &respon
     }
     if (resource.hook && request.method == "GET")
         resource.hook();
+    if (request.method == "HEAD" && resource.headStatus != 0) {
+        response.status = resource.headStatus;
+        return;
+    }
     response.status = resource.status;
     if (!resource.location.isEmpty())
         response.set_header("Location", resource.location.toStdString());
@@ -144,6 +168,20 @@ void TTestSite::Serve(const httplib::Request &request, httplib::Response &respon
     if (request.method == "HEAD" && resource.announced >= 0) {
         response.set_content_provider(size_t(resource.announced), type,
                                       [](size_t, size_t, httplib::DataSink &) { return false; });
+        return;
+    }
+    if (resource.streamed >= 0) {
+        const qint64 size = resource.streamed;
+        response.set_content_provider(size_t(size), type,
+                                      [this, size, target](size_t offset, size_t, httplib::DataSink &sink) {
+            static const std::string step(64 * 1024, 'p');
+            const size_t bytes = qMin<size_t>(step.size(), size_t(size) - offset);
+            if (!sink.write(step.data(), bytes))
+                return false;
+            std::lock_guard<std::mutex> guard(m_lock);
+            m_sent[target] += qint64(bytes);
+            return true;
+        });
         return;
     }
     if (!resource.announceLength) {
