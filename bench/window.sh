@@ -54,27 +54,30 @@ make_site "$SITE" --depth 3 $SITE_ARGS
 start_nginx "$SITE/www" "$BENCH_WORK/nginx"
 URL="http://127.0.0.1:$NGINX_PORT/index.html"
 
-HOME_DIR=$BENCH_WORK/home
-PROJECTS=$HOME_DIR/Images/Projects
-new_task() { # NAME: a task over the site, saving under the work folder
-  rm -rf "$BENCH_WORK/out-$1"
-  "$CLI" --home "$HOME_DIR" task new "$PROJECTS/$1.wrp" --url "$URL" --name "$1" --folder "$BENCH_WORK/out-$1/" \
+# Each run starts from a home of its own, as a new user's: the runs before
+# would leave their 100,000-item task in the project folder (the window opens
+# every task of its tree) and their pictures in the image library.
+new_task() { # NAME: a fresh home with one task over the site; sets HOME_DIR and TASK
+  HOME_DIR=$BENCH_WORK/home-$1
+  TASK=$HOME_DIR/Images/Projects/$1.wrp
+  rm -rf "$HOME_DIR" "$BENCH_WORK/out-$1"
+  mkdir -p "$HOME_DIR/Images/Projects"
+  "$CLI" --home "$HOME_DIR" settings show >/dev/null
+  "$CLI" --home "$HOME_DIR" task new "$TASK" --url "$URL" --name "$1" --folder "$BENCH_WORK/out-$1/" \
     --depth 3 --mask "jpg, Saved" --mask "png, Saved" --mask "gif, Saved" >/dev/null
 }
-mkdir -p "$PROJECTS"
-"$CLI" --home "$HOME_DIR" settings show >/dev/null
 
 log "zavelon-cli run"
 new_task cli
-cli_out=$( { /usr/bin/time -f 'time %e %M' "$CLI" --home "$HOME_DIR" run "$PROJECTS/cli.wrp" --quiet >/dev/null; } 2>&1 | grep '^time' )
+cli_out=$( { /usr/bin/time -f 'time %e %M' "$CLI" --home "$HOME_DIR" run "$TASK" --quiet >/dev/null; } 2>&1 | grep '^time' )
 read -r _ cli_wall cli_rss <<<"$cli_out"
-rm -rf "$BENCH_WORK/out-cli"
+rm -rf "$BENCH_WORK/out-cli" "$HOME_DIR"
 
 window_run() { # NAME [ARGS]: prints the program's key=value line
   local name=$1; shift
   new_task "$name"
-  QT_QPA_PLATFORM=offscreen "$WINDOW" --home "$HOME_DIR" --task "$PROJECTS/$name.wrp" "$@" 2>"$BENCH_WORK/$name.err" | tail -1
-  rm -rf "$BENCH_WORK/out-$name"
+  QT_QPA_PLATFORM=offscreen "$WINDOW" --home "$HOME_DIR" --task "$TASK" "$@" 2>"$BENCH_WORK/$name.err" | tail -1
+  rm -rf "$BENCH_WORK/out-$name" "$HOME_DIR"
 }
 value() { tr ' ' '\n' <<<"$1" | awk -F= -v k="$2" '$1 == k {print $2}'; }
 
