@@ -26,6 +26,23 @@ QStringList CommandLines()
 
 const char *const kStyleButtons[] = {"CenterButton", "TileButton", "StretchButton", "MaxButton"};
 
+// A pictures panel over `folder` with its first row selected, as a user
+// leaves it before pressing "Wall".
+struct TSelectedPicture {
+    explicit TSelectedPicture(const QString &folder)
+        : actions(MakePictureActions(&window))
+        , panel(&window)
+    {
+        panel.BindActions(actions);
+        panel.ShowFolder(folder);
+        auto *list = panel.findChild<QTreeView *>(QStringLiteral("ImagesListView"));
+        list->setCurrentIndex(list->model()->index(0, 0));
+    }
+    QWidget window;
+    TPicturesActions actions;
+    TPicturesPanel panel;
+};
+
 } // namespace
 
 class WallpaperTest : public QObject
@@ -223,13 +240,8 @@ private slots:
             WritePicture(path, size.width(), size.height());
         Recorder().Installed = {QStringLiteral("gsettings")};
 
-        QWidget window;
-        TPicturesActions actions = MakePictureActions(&window);
-        TPicturesPanel panel(&window);
-        panel.BindActions(actions);
-        panel.ShowFolder(pictures.path());
-        auto *list = panel.findChild<QTreeView *>(QStringLiteral("ImagesListView"));
-        list->setCurrentIndex(list->model()->index(0, 0));
+        TSelectedPicture selected(pictures.path());
+        TPicturesActions &actions = selected.actions;
         {
             // Cancel: nothing saved, nothing set.
             TModalHandler cancel([](QWidget *form) { form->findChild<QPushButton *>("CancelButton")->click(); });
@@ -260,13 +272,8 @@ private slots:
         QTemporaryDir pictures;
         WriteBytes(pictures.filePath(QStringLiteral("broken.jpg")), 30);
         Recorder().Installed = {QStringLiteral("gsettings")};
-        QWidget window;
-        TPicturesActions actions = MakePictureActions(&window);
-        TPicturesPanel panel(&window);
-        panel.BindActions(actions);
-        panel.ShowFolder(pictures.path());
-        auto *list = panel.findChild<QTreeView *>(QStringLiteral("ImagesListView"));
-        list->setCurrentIndex(list->model()->index(0, 0));
+        TSelectedPicture selected(pictures.path());
+        TPicturesActions &actions = selected.actions;
         TModalHandler ok([](QWidget *form) { form->findChild<QPushButton *>("OkButton")->click(); });
         actions.SetWallpaper->trigger();
         QCOMPARE(errors.Texts.size(), 1);
