@@ -303,6 +303,11 @@ TTaskEntry TTaskForm::CopyBack() const
 
 void TTaskForm::accept()
 {
+    // Enter presses OK without the URL field losing the focus; it completes
+    // the address as leaving the field does, so the name that follows the
+    // URL is the same either way.
+    if (m_url->hasFocus())
+        CompleteUrlField();
     TTaskEntry entry = CopyBack();
     const TTaskEntryFault fault = ConfirmTaskEntry(entry);
     {

@@ -194,6 +194,20 @@ private slots:
         QCOMPARE(name->text(), QStringLiteral("httpaexamplexy"));
     }
 
+    void EnterInTheUrlFieldNamesTheTaskAsAClickOnOkDoes()
+    {
+        OpenNew();
+        auto *url = Get<QLineEdit>("UrlEdit");
+        Click(Get<QCheckBox>("SpecifiedAsUrlCheckBox"));
+        url->setFocus();
+        QTest::keyClicks(url, QStringLiteral("a.example/x"));
+        QTest::keyClick(url, Qt::Key_Return);
+        QCOMPARE(form->result(), int(QDialog::Accepted));
+        QCOMPARE(form->Entry().Url, QStringLiteral("http://a.example/x"));
+        QCOMPARE(form->Entry().Name, QStringLiteral("httpaexamplex"));
+        QCOMPARE(form->Entry().Options.DefaultFolder, DefaultFolder() + QStringLiteral("httpaexamplex/"));
+    }
+
     void DerivedNameAvoidsAFileOfThatName()
     {
         QFile taken(QStringLiteral("aexample"));
