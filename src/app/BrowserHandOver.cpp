@@ -9,6 +9,7 @@
 #include "widgets/ErrorReport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -102,7 +103,11 @@ private:
 TBrowserHandOver::TBrowserHandOver(TMainForm &form, QObject *parent)
     : QObject(parent)
     , m_form(form)
+    , m_retry(new QTimer(this))
 {
+    m_retry->setSingleShot(true);
+    m_retry->setInterval(200);
+    connect(m_retry, &QTimer::timeout, this, &TBrowserHandOver::PerformNext);
 }
 
 TBrowserHandOver::~TBrowserHandOver()
@@ -187,6 +192,13 @@ void TBrowserHandOver::PerformNext()
 {
     if (m_busy || m_pending.empty())
         return;
+    if (QApplication::activeModalWidget()) {
+        // The user has a window open (a task's properties, a question about
+        // a task): a new task selected under it would be the one that window
+        // then saves or deletes. The request waits until it is closed.
+        m_retry->start();
+        return;
+    }
     m_busy = true;
     TPending pending = std::move(m_pending.front());
     m_pending.pop_front();

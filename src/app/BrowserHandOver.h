@@ -10,6 +10,7 @@
 #include <functional>
 
 class QLocalServer;
+class QTimer;
 class QLocalSocket;
 class TMainForm;
 
@@ -66,4 +67,6 @@ private:
     QLocalServer *m_server = nullptr;
     std::deque<TPending> m_pending;
     bool m_busy = false;
+    // Looks again while a window of the user's is open.
+    QTimer *m_retry = nullptr;
 };

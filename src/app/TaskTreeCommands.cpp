@@ -284,15 +284,20 @@ void TTaskTreeCommands::TasksNewActionExecute()
     TTaskTreeModel &model = m_form.TreePanel()->Model();
     const QModelIndex parent = NewTaskParent();
     const QString path = AddBackslash(TTaskTreeModel::NodePath(parent)) + task->Name() + QStringLiteral(".wrp");
-    // A file of that name is replaced, but never under a task that runs: its
-    // end would write the old task over the new one.
+    // A file of that name is replaced, but never under a task that runs,
+    // here or in another program: its end would write the old task over the
+    // new one.
     if (const TTask *loaded = m_form.Session->LoadedTask(path)) {
         if (!loaded->Stopped()) {
             ShowErrorMessage(&m_form, kTaskRunningMessage);
             return;
         }
-        m_form.Session->ForgetTaskPath(path);
     }
+    if (const QString refusal = TDownloadSession::RunElsewhere(path); !refusal.isEmpty()) {
+        ShowErrorMessage(&m_form, refusal);
+        return;
+    }
+    m_form.Session->ForgetTaskPath(path);
     task->SetFileName(path);
     try {
         task->SaveToFile(path);
@@ -313,11 +318,20 @@ void TTaskTreeCommands::TasksNewActionExecute()
 void TTaskTreeCommands::TasksPropActionExecute()
 {
     TTask *task = SelectedTask();
-    if (!task || !OpenEditTask(&m_form, *task))
-        return;
-    // The node keeps its caption and the file its name; a new name shows
-    // after the next Refresh.
+    // Taken now: the selection may change while the dialog is open. The node
+    // keeps its caption and the file its name; a new name shows after the
+    // next Refresh.
     const QString path = TTaskTreeModel::NodePath(m_form.TreePanel()->Current());
+    if (!task)
+        return;
+    // Another program's run would write its copy over the edited file at
+    // its end.
+    if (const QString refusal = TDownloadSession::RunElsewhere(path); !refusal.isEmpty()) {
+        ShowErrorMessage(&m_form, refusal);
+        return;
+    }
+    if (!OpenEditTask(&m_form, *task))
+        return;
     try {
         task->SaveToFile(path);
     } catch (const std::exception &error) {

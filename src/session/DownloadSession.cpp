@@ -139,6 +139,22 @@ void TDownloadSession::RecordRecoveredPictures(const TTask &task)
             m_library->AddPictureInBackground(path);
 }
 
+namespace {
+
+QString RunElsewhereText(const QString &path, const QString &holder)
+{
+    return QStringLiteral("The task file %1 is being run by %2").arg(path, holder);
+}
+
+} // namespace
+
+QString TDownloadSession::RunElsewhere(const QString &path)
+{
+    TFileLock lock(LockFileOf(path), true);
+    QString holder;
+    return lock.Try(&holder) == TFileLock::TTry::Busy ? RunElsewhereText(path, holder) : QString();
+}
+
 bool TDownloadSession::LockTaskFile(TTask *task)
 {
     if (task->FileName().isEmpty() || m_taskLocks.count(task) != 0)
@@ -159,7 +175,7 @@ bool TDownloadSession::LockTaskFile(TTask *task)
     case TFileLock::TTry::Busy:
         break;
     }
-    m_lastRefusal = QStringLiteral("The task file %1 is being run by %2").arg(task->FileName(), holder);
+    m_lastRefusal = RunElsewhereText(task->FileName(), holder);
     emit RunRefused(task, m_lastRefusal);
     return false;
 }

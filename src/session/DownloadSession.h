@@ -79,6 +79,10 @@ public:
     // The task of a project file once it was opened, else null. Paths are
     // compared without regard to letter case.
     TTask *LoadedTask(const QString &path) const;
+    // Why the task file `path` must not be written now because another
+    // program runs it ("The task file ... is being run by zavelon-cli (pid
+    // 12)"); empty when none does.
+    static QString RunElsewhere(const QString &path);
     // The task of a project file: the loaded one, or the file is read into a
     // new task that joins TaskList for good, with the views and the end
     // handling of this session. A file whose ID belongs to a loaded task (a

@@ -8,6 +8,8 @@
 #include "engine/ProgramHome.h"
 #include "settings/RegSettings.h"
 
+#include <QFile>
+
 #include <QApplication>
 #include <QTimer>
 
@@ -68,4 +70,10 @@ std::unique_ptr<TMainForm> MakeMainForm()
     auto form = std::make_unique<TMainForm>();
     form->LoadTipTimer->stop();
     return form;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

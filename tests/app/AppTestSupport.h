@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
 #include "support/WidgetTestSupport.h"
 
 #include <QPointer>
@@ -31,3 +34,6 @@ T *Find(const QObject *owner, const char *name)
 
 // A main window as the tests use it: its start-up tip offer switched off.
 std::unique_ptr<TMainForm> MakeMainForm();
+
+// The bytes of a file; none when it cannot be read.
+QByteArray ReadAll(const QString &path);

@@ -91,12 +91,6 @@ private:
     QTimer m_timer;
 };
 
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray Frame(const QByteArray &json)
 {
     const std::uint32_t length = static_cast<std::uint32_t>(json.size());
@@ -277,6 +271,28 @@ private slots:
         QCOMPARE(answerer.Seen[1].OpenTaskWindows, 1);
         QCOMPARE(THandOverReply::FromJson(first.readLine()).Result, THandOverResult::Cancelled);
         QCOMPARE(THandOverReply::FromJson(second.readLine()).Result, THandOverResult::Cancelled);
+    }
+
+    // A window the user has open keeps its task: the request waits until
+    // it is closed, then opens its New Task window.
+    void RequestWaitsForTheUsersOpenWindow()
+    {
+        Start();
+        TNewTaskAnswerer answerer(form.get(), {false});
+        QDialog usersWindow;
+        usersWindow.setWindowModality(Qt::ApplicationModal);
+        usersWindow.show();
+        QTRY_COMPARE(QApplication::activeModalWidget(), &usersWindow);
+        QList<THandOverReply> replies;
+        handOver->Post(THandOverRequest::CreateUrl(QStringLiteral("http://127.0.0.1:1/later/")),
+                       [&replies](const THandOverReply &reply) { replies.append(reply); });
+        QTest::qWait(500);
+        QVERIFY(answerer.Seen.isEmpty());
+        QVERIFY(replies.isEmpty());
+        usersWindow.close();
+        QTRY_COMPARE_WITH_TIMEOUT(replies.size(), 1, 10000);
+        QCOMPARE(answerer.Seen.size(), 1);
+        QCOMPARE(replies[0].Result, THandOverResult::Cancelled);
     }
 
     void BadRequestLinesAreAnsweredAndChangeNothing_data()

@@ -2,6 +2,7 @@
 // under the user's folders (run on the real program without a display), how
 // the menu entry quotes odd paths, that rewriting leaves unchanged files
 // alone, and that the extension asks for the host the manifests name.
+#include "AppTestSupport.h"
 #include "ProgramSandbox.h"
 
 #include "app/HostManifests.h"
@@ -23,12 +24,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QJsonObject ReadJson(const QString &path)
 {

@@ -348,6 +348,29 @@ private slots:
         QVERIFY2(errors->Texts.first().contains(QStringLiteral("is being run by")), qPrintable(errors->Texts.first()));
         QVERIFY(form->TreeCommands()->SelectedTask()->Stopped());
         QVERIFY(form->Action(TCommandId::TasksRun)->isEnabled());
+
+        // Its end would write that program's copy back: the file is neither
+        // edited (no dialog opens) nor replaced by a new task of its name.
+        const QByteArray before = ReadAll(projects + QStringLiteral("Site.wrp"));
+        errors->Texts.clear();
+        form->Action(TCommandId::TasksProp)->trigger();
+        QCOMPARE(errors->Texts.size(), 1);
+        QVERIFY2(errors->Texts.first().contains(QStringLiteral("is being run by")), qPrintable(errors->Texts.first()));
+        errors->Texts.clear();
+        {
+            auto fill = AnswerModal([this](QWidget *dialog) {
+                QTest::keyClicks(Find<QLineEdit>(dialog, "UrlEdit"), site->Url(QStringLiteral("/")));
+                QLineEdit *name = Find<QLineEdit>(dialog, "NameEdit");
+                name->clear();
+                QTest::keyClicks(name, QStringLiteral("Site"));
+                Find<QPushButton>(dialog, "OkButton")->click();
+            });
+            form->Action(TCommandId::TasksNew)->trigger();
+            QVERIFY(fill->Fired());
+        }
+        QCOMPARE(errors->Texts.size(), 1);
+        QVERIFY2(errors->Texts.first().contains(QStringLiteral("is being run by")), qPrintable(errors->Texts.first()));
+        QCOMPARE(ReadAll(projects + QStringLiteral("Site.wrp")), before);
     }
 
     void SaveUrlWritesTheListWithCrLf()
