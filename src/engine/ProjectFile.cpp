@@ -143,15 +143,19 @@ void TTask::LoadFromFile(const QString &path)
 void TTask::FoldJournal()
 {
     m_recoveredPictures.clear();
-    const std::vector<TTaskJournal::TEntry> entries = TTaskJournal::Read(m_fileName, kMaxItems);
+    // An item takes up to two lines (found, then done or saved or failed),
+    // and most lines name an item the file already holds: the cap is on the
+    // items, the lines only get a bound of their own.
+    const std::vector<TTaskJournal::TEntry> entries = TTaskJournal::Read(m_fileName, 2 * kMaxItems + 1);
     if (entries.empty())
         return;
-    if (qsizetype(entries.size()) + m_items.Count() > kMaxItems)
-        throw EZavelonError(QStringLiteral("%1 and its journal hold more than %2 items").arg(m_fileName).arg(kMaxItems));
     for (const TTaskJournal::TEntry &entry : entries) {
         const int index = m_items.IndexOfURL(entry.URL);
         TTaskItem *item = index < 0 ? nullptr : m_items.Get(index);
         if (!item) {
+            if (m_items.Count() >= kMaxItems)
+                throw EZavelonError(
+                    QStringLiteral("%1 and its journal hold more than %2 items").arg(m_fileName).arg(kMaxItems));
             item = new TTaskItem(this, entry.URL);
             item->SetDepth(entry.Depth);
             m_items.AddSorted(item);
