@@ -73,7 +73,10 @@ TRunResult THeadlessRunner::Run(TTask *task, bool scheduled)
         });
     const QMetaObject::Connection errors = QObject::connect(
         &m_session, &TDownloadSession::Error, [&result](const QString &text) { result.Failures << text; });
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, &m_session, [&] {
+        // A stop that came in the same turn of the loop has shut the session.
+        if (m_stopCode != 0)
+            return;
         const TDownloadSession::TStartResult started =
             scheduled ? m_session.RunScheduled(task) : m_session.RunTask(task);
         if (started == TDownloadSession::TStartResult::HeldElsewhere) {
