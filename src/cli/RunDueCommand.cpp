@@ -54,6 +54,22 @@ void Say(const QString &line)
     PrintOut(EscapeControlChars(line).toUtf8() + '\n');
 }
 
+// The task of `path`, or none after saying why it cannot be read (which
+// counts as a failure).
+std::unique_ptr<TTask> LoadOrSay(const QString &path, bool &failed)
+{
+    auto task = std::make_unique<TTask>();
+    try {
+        task->LoadFromFile(path);
+    } catch (const std::exception &error) {
+        const auto *own = dynamic_cast<const EZavelonError *>(&error);
+        Say(QStringLiteral("failed %1: %2").arg(path, own ? own->message() : QString::fromUtf8(error.what())));
+        failed = true;
+        return nullptr;
+    }
+    return task;
+}
+
 // The tasks whose open slot (the latest hourly slot reached, or today when
 // it is a due day) is newer than the one they were last started for. A file
 // that cannot be read is said and counts as a failure.
@@ -61,15 +77,9 @@ std::vector<TDueTask> DueTasks(const QStringList &files, const TDueRuns &runs, d
 {
     std::vector<TDueTask> due;
     for (const QString &path : files) {
-        auto task = std::make_unique<TTask>();
-        try {
-            task->LoadFromFile(path);
-        } catch (const std::exception &error) {
-            const auto *own = dynamic_cast<const EZavelonError *>(&error);
-            Say(QStringLiteral("failed %1: %2").arg(path, own ? own->message() : QString::fromUtf8(error.what())));
-            failed = true;
+        std::unique_ptr<TTask> task = LoadOrSay(path, failed);
+        if (!task)
             continue;
-        }
         const std::optional<std::int64_t> slot = OpenSlot(task->Options().Scheme, now);
         if (!slot)
             continue;
@@ -110,10 +120,16 @@ int RunDue(const QStringList &arguments)
     for (TDueTask &entry : due) {
         if (runner.StopCode() != kExitOk)
             break;
-        // Claimed before it runs, so that another program on the home (the
-        // desktop's timer, a second run-due) does not start it for the same
-        // slot meanwhile.
-        runs.Record(entry.Path, entry.Slot);
+        // Claimed just before it runs: the runs before this one may have
+        // taken hours, and another program on the home (the desktop's timer,
+        // a second run-due) may have started it for this slot meanwhile;
+        // then it is no longer due. Loaded again once claimed, so the run
+        // starts from the file as that other run left it.
+        if (!runs.Claim(entry.Path, entry.Slot))
+            continue;
+        entry.Task = LoadOrSay(entry.Path, failed);
+        if (!entry.Task)
+            continue;
         TTask *task = session.AddTask(std::move(entry.Task));
         const TRunResult result = runner.Run(task, true);
         Say(QStringLiteral("%1 %2: %3").arg(result.Refused ? QStringLiteral("refused") : QStringLiteral("ran"),

@@ -370,15 +370,14 @@ void TDownloadSession::SetDueRunsFile(const QString &fileName)
 bool TDownloadSession::ClaimSlot(const TTask &task, std::int64_t slot)
 {
     // Another program on the home may have started it for this slot already.
-    const std::optional<std::int64_t> last = m_dueRuns->LastSlot(task.FileName());
-    if (last && *last >= slot)
-        return false;
     try {
-        m_dueRuns->Record(task.FileName(), slot);
+        return m_dueRuns->Claim(task.FileName(), slot);
     } catch (const std::exception &error) {
+        // Unrecorded, it runs all the same: a task that runs once more is
+        // better than a schedule that silently stops.
         emit Error(ErrorText(error));
+        return true;
     }
-    return true;
 }
 
 // ---- The end ------------------------------------------------------------------

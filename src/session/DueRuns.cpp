@@ -1,42 +1,18 @@
 #include "session/DueRuns.h"
 
 #include "engine/Errors.h"
+#include "engine/FileLock.h"
 #include "engine/FileNames.h"
 
 #include <QFile>
 #include <QHash>
 #include <QSaveFile>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 namespace {
 
-// An exclusive lock on a file beside the list, held for one read or
-// read-change-write; the kernel lets go of it when a program dies.
-class TFileLock
-{
-public:
-    explicit TFileLock(const QString &path)
-    {
-        m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX) != 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~TFileLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    TFileLock(const TFileLock &) = delete;
-    TFileLock &operator=(const TFileLock &) = delete;
-
-private:
-    int m_fd = -1;
-};
+// Held only for one read or one read-change-write; a program stopped while
+// holding it must not hang the desktop program's timer.
+constexpr int kLockWaitMs = 2000;
 
 QHash<QString, std::int64_t> ReadSlots(const QString &fileName)
 {
@@ -66,7 +42,10 @@ TDueRuns::TDueRuns(const QString &fileName)
 
 std::optional<std::int64_t> TDueRuns::LastSlot(const QString &taskPath) const
 {
-    TFileLock lock(m_fileName + QStringLiteral(".lock"));
+    // Read without the lock when it does not come: the file is replaced
+    // whole, never seen half-written.
+    TFileLock lock(LockFileOf(m_fileName));
+    lock.Lock(kLockWaitMs);
     const QHash<QString, std::int64_t> recorded = ReadSlots(m_fileName);
     const auto found = recorded.constFind(taskPath);
     if (found == recorded.constEnd())
@@ -76,7 +55,29 @@ std::optional<std::int64_t> TDueRuns::LastSlot(const QString &taskPath) const
 
 void TDueRuns::Record(const QString &taskPath, std::int64_t slot)
 {
-    TFileLock lock(m_fileName + QStringLiteral(".lock"));
+    TFileLock lock(LockFileOf(m_fileName));
+    QString why;
+    if (!lock.Lock(kLockWaitMs, &why))
+        throw EZavelonError(QStringLiteral("Cannot write file \"%1\": %2").arg(m_fileName, why));
+    WriteSlot(taskPath, slot);
+}
+
+bool TDueRuns::Claim(const QString &taskPath, std::int64_t slot)
+{
+    TFileLock lock(LockFileOf(m_fileName));
+    QString why;
+    if (!lock.Lock(kLockWaitMs, &why))
+        throw EZavelonError(QStringLiteral("Cannot write file \"%1\": %2").arg(m_fileName, why));
+    const QHash<QString, std::int64_t> recorded = ReadSlots(m_fileName);
+    const auto found = recorded.constFind(taskPath);
+    if (found != recorded.constEnd() && *found >= slot)
+        return false;
+    WriteSlot(taskPath, slot);
+    return true;
+}
+
+void TDueRuns::WriteSlot(const QString &taskPath, std::int64_t slot)
+{
     QHash<QString, std::int64_t> recorded = ReadSlots(m_fileName);
     recorded.insert(taskPath, slot);
     QByteArray text;

@@ -25,8 +25,16 @@ public:
     // Remembers that the task was started for `slot`. Raises EZavelonError
     // naming the file when it cannot be written.
     void Record(const QString &taskPath, std::int64_t slot);
+    // Takes `slot` for the task unless a program has already started it for
+    // that slot or a later one: the look and the record under one lock, so
+    // of two programs that find the task due only one runs it. Raises
+    // EZavelonError when the file cannot be locked or written.
+    bool Claim(const QString &taskPath, std::int64_t slot);
 
 private:
+    // Under the caller's lock.
+    void WriteSlot(const QString &taskPath, std::int64_t slot);
+
     QString m_fileName;
 };
 

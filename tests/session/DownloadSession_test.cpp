@@ -230,6 +230,15 @@ TEST_F(DownloadSessionTest, ProgramsOnOneHomeStartAScheduledTaskOncePerSlot)
     TDueRuns runs(dueRuns);
     EXPECT_EQ(runs.LastSlot(file), std::int64_t(today) * 86400000);
     EXPECT_EQ(runs.LastSlot(Path(QStringLiteral("other.wrp"))), std::nullopt);
+
+    // A claim looks and records at once: the slot that is taken, or an
+    // older one, is refused; the next one is had once.
+    const std::int64_t slot = std::int64_t(today) * 86400000;
+    EXPECT_FALSE(runs.Claim(file, slot));
+    EXPECT_FALSE(runs.Claim(file, slot - 86400000));
+    EXPECT_TRUE(runs.Claim(file, slot + 86400000));
+    EXPECT_FALSE(TDueRuns(dueRuns).Claim(file, slot + 86400000)) << "a second program finds it taken";
+    EXPECT_EQ(runs.LastSlot(file), slot + 86400000);
 }
 
 TEST_F(DownloadSessionTest, ShutDownStopsWritesAndRecordsEverySavedPicture)
