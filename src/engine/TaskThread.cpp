@@ -216,7 +216,13 @@ bool TWorkerState::OpenFile(const QString &path, QString &error, bool &exists)
             error = file->errorString();
             return;
         }
-        HoldOpenFile(file->handle());
+        if (!HoldOpenFile(file->handle(), path)) {
+            // Another run's clean-up got to the new file first: the name
+            // counts as taken and the next one is tried.
+            exists = true;
+            error = QStringLiteral("the file was removed as it was made");
+            return;
+        }
         m_file = std::move(file);
         m_filePath = path;
         if (Item)

@@ -7,6 +7,8 @@
 
 #include <mutex>
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -78,9 +80,25 @@ QString ClaimUniqueFileName(const QString &path, int reserve)
     return name;
 }
 
-bool HoldOpenFile(int fd)
+namespace {
+
+bool Hold(int fd)
 {
     return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+} // namespace
+
+bool HoldOpenFile(int fd, const QString &path)
+{
+    // A file system without locks still gets its pictures; only a holder
+    // that is there refuses the file.
+    if (!Hold(fd) && errno == EWOULDBLOCK)
+        return false;
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::lstat(QFile::encodeName(path).constData(), &named) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 bool RemoveUnheldFile(const QString &path)
@@ -89,7 +107,7 @@ bool RemoveUnheldFile(const QString &path)
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
-    const bool removed = HoldOpenFile(fd) && ::unlink(name.constData()) == 0;
+    const bool removed = Hold(fd) && ::unlink(name.constData()) == 0;
     ::close(fd);
     return removed;
 }

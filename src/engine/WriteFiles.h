@@ -23,7 +23,9 @@ QString ClaimUniqueFileName(const QString &path, int reserve);
 
 // A file being written is held (flock on its open file) for as long as it
 // is open, so that the clean-up of another run or program never deletes it.
-// Holds the open file `fd`; false when another holds it.
-bool HoldOpenFile(int fd);
+// Holds the open file `fd`, just made at `path`; false when another holds
+// it, or when a clean-up took the name away between the making and the
+// holding (the file is no longer the one at `path`).
+bool HoldOpenFile(int fd, const QString &path);
 // Deletes the file at `path` unless a writer holds it; true when deleted.
 bool RemoveUnheldFile(const QString &path);

@@ -223,7 +223,7 @@ TEST(StaleFiles, RunStartRemovesUnheldTemporaryFilesOfItsFolders)
     // Another program is writing held.jpg: it holds the file.
     const int held = ::open(QFile::encodeName(saved + "held.jpg!!wr").constData(), O_RDWR);
     ASSERT_GE(held, 0);
-    ASSERT_TRUE(HoldOpenFile(held));
+    ASSERT_TRUE(HoldOpenFile(held, saved + "held.jpg!!wr"));
 
     TTask task;
     TRecordingViews views;
@@ -244,6 +244,34 @@ TEST(StaleFiles, RunStartRemovesUnheldTemporaryFilesOfItsFolders)
     EXPECT_TRUE(QFileInfo::exists(saved + "keep.jpg"));
     EXPECT_TRUE(QFileInfo::exists(other + "foreign.jpg!!wr")) << "not a folder of this task";
     EXPECT_TRUE(views.LogMessages().contains("Removed 2 unfinished file(s) of an earlier run"));
+}
+
+// A writer holds the file it just made only while it is still the file of
+// that name: a clean-up that held it first, or took its name away, makes
+// the writer try another name.
+TEST(StaleFiles, WriterHoldsOnlyTheFileStillUnderItsName)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/a.jpg!!wr";
+    const auto open = [&] { return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600); };
+
+    const int mine = open();
+    ASSERT_GE(mine, 0);
+    EXPECT_TRUE(HoldOpenFile(mine, path));
+    EXPECT_FALSE(RemoveUnheldFile(path)) << "a held file stays";
+    ::close(mine);
+
+    const int cleanup = open();
+    ASSERT_TRUE(::flock(cleanup, LOCK_EX | LOCK_NB) == 0);
+    const int late = open();
+    EXPECT_FALSE(HoldOpenFile(late, path)) << "the clean-up holds it";
+    ::close(late);
+    ::close(cleanup);
+
+    const int removed = open();
+    ASSERT_TRUE(QFile::remove(path));
+    EXPECT_FALSE(HoldOpenFile(removed, path)) << "the name went away before the hold";
+    ::close(removed);
 }
 
 TEST(FileLock, OneHolderAtATimeAndTheRefusalNamesIt)
