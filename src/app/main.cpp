@@ -55,14 +55,15 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "zavelon: cannot create the home folder\n");
         return 1;
     }
-    UpdateHostManifests(ProgramPath(argv[0]), home);
-
     // One program per user and home: a second start hands its address (or
     // its wish to see the window) to the running one and ends.
     TInstanceLock instance(home);
     const TInstanceLock::TState state = instance.Acquire();
     if (state == TInstanceLock::TState::HeldElsewhere)
         return HandOverToRunningProgram(argc, argv, home, *request);
+    // The entries name the program that runs for this home, not every start
+    // that only hands an address over.
+    UpdateHostManifests(ProgramPath(argv[0]), home);
     if (state == TInstanceLock::TState::Unavailable)
         std::fprintf(stderr, "zavelon: addresses cannot be handed over: %s\n",
                      instance.Error().toLocal8Bit().constData());

@@ -50,8 +50,9 @@ struct TRunCounts
 // Crash safety: while a task with a FileName runs, its workers append what
 // they do to the task's journal (TTaskJournal) beside the project file;
 // LoadFromFile folds it in, and SaveToFile removes it once the project file
-// holds everything. So a crash loses no done item and no saved picture. Stop ends every worker at once (see TTaskThread for
-// what it guarantees). The task shows its work only through its three views
+// holds everything. So a crash of the program loses no done item and no
+// saved picture (nothing is synced: a power cut may). Stop ends every worker
+// at once (see TTaskThread for what it guarantees). The task shows its work only through its three views
 // (see TaskViews.h), which it refers to and does not own.
 class TTask : public TPersistent
 {

@@ -7,8 +7,10 @@
 
 // The journal of a task's run: what the workers have done since the project
 // file was last written, appended line by line beside it ("NAME.wrp.journal")
-// as each item ends, so that a crash (kill -9, power cut) loses no record of
-// it. The project file itself keeps its format: the journal is read and
+// as each item ends, so that a crash of the program (kill -9) loses no
+// record of it. Nothing is synced to the disk: a power cut may lose what the
+// system had not yet written. The project file itself keeps its format: the
+// journal is read and
 // folded in whenever the file is loaded, and removed once the project file
 // has been written with everything in it.
 //
