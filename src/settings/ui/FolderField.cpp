@@ -2,6 +2,7 @@
 
 #include "settings/ui/EditorLayout.h"
 #include "widgets/FolderPicker.h"
+#include "widgets/SideButton.h"
 
 #include <QGridLayout>
 #include <QLineEdit>
@@ -13,11 +14,8 @@ TFolderField::TFolderField(const QString &name, const QString &caption, const QS
 {
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(name + QStringLiteral("Edit"));
-    auto *browse = new QPushButton(QStringLiteral("&Browse"), this);
-    browse->setObjectName(name + QStringLiteral("BrowseButton"));
-    browse->setAutoDefault(false);
+    auto *browse = SideButton(QStringLiteral("&Browse"), name + QStringLiteral("BrowseButton"), this);
     connect(browse, &QPushButton::clicked, this, &TFolderField::BrowseClicked);
-    connect(m_edit, &QLineEdit::textChanged, this, &TFolderField::TextChanged);
 
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -21,9 +21,6 @@ public:
     QString Text() const;
     void SetText(const QString &text);
 
-signals:
-    void TextChanged(const QString &text);
-
 private:
     void BrowseClicked();
 

@@ -6,17 +6,13 @@
 #include "settings/ui/AddFileMaskForm.h"
 #include "settings/ui/EditorLayout.h"
 #include "widgets/SideButton.h"
+#include "widgets/Messages.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTableWidget>
-
-namespace {
-
-} // namespace
 
 TOptionListEditor::TOptionListEditor(TKind kind, const QString &caption, QWidget *parent)
     : QWidget(parent)
@@ -106,7 +102,7 @@ void TOptionListEditor::AppendRow(const QStringList &cells)
 void TOptionListEditor::AddClicked()
 {
     if (IsListFull(m_list->rowCount())) {
-        QMessageBox::information(this, QStringLiteral("Information"), kListFullMessage);
+        ShowInformation(this, kListFullMessage);
         return;
     }
     if (m_kind == TKind::Masks) {

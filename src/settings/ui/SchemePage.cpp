@@ -3,6 +3,7 @@
 #include "settings/Schedule.h"
 #include "settings/ui/EditorLayout.h"
 #include "settings/ui/SchemeForm.h"
+#include "widgets/SideButton.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -23,9 +24,7 @@ TSchemePage::TSchemePage(QWidget *parent)
     m_description->setTabChangesFocus(true);
     m_description->setAccessibleName(QStringLiteral("Scheme description"));
     m_description->setFixedHeight(m_description->fontMetrics().lineSpacing() * 4);
-    m_change = new QPushButton(QStringLiteral("&Change"), this);
-    m_change->setObjectName(QStringLiteral("SchemeChangeButton"));
-    m_change->setAutoDefault(false);
+    m_change = SideButton(QStringLiteral("&Change"), QStringLiteral("SchemeChangeButton"), this);
 
     auto *layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -37,11 +36,6 @@ TSchemePage::TSchemePage(QWidget *parent)
 
     connect(m_types, &QComboBox::currentIndexChanged, this, &TSchemePage::TypeChanged);
     connect(m_change, &QPushButton::clicked, this, &TSchemePage::ChangeClicked);
-}
-
-QWidget *TSchemePage::TypeList() const
-{
-    return m_types;
 }
 
 void TSchemePage::SetScheme(const TRegScheme &scheme)

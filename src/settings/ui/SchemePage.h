@@ -31,9 +31,6 @@ public:
     // change of its selection.
     void TypeChanged();
 
-    // The type list, first in the page's reading order.
-    QWidget *TypeList() const;
-
 private:
     void ChangeClicked();
 

@@ -51,16 +51,13 @@ struct TPage {
 // Runs `action` on the schedule dialog that "&Change" opens.
 void ChangeWith(TPage &page, const std::function<void(TSchemeForm *)> &action)
 {
-    TModalHandler handler([&](QWidget *modal) {
+    auto handler = AnswerModal([&](QWidget *modal) {
         auto *form = qobject_cast<TSchemeForm *>(modal);
         QVERIFY(form);
         action(form);
-        // A failed check must not leave the dialog waiting.
-        if (form->isVisible())
-            form->reject();
     });
     Click(page.change);
-    QVERIFY(handler.Fired());
+    QVERIFY(handler->Fired());
 }
 
 template <class T>

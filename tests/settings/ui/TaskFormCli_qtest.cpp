@@ -79,7 +79,8 @@ private slots:
         settings.Save();
 
         // The dialog: URL, name, note, depth, an excluded file, a login.
-        TModalHandler answer([&](QWidget *modal) {
+        // A failed check inside leaves no dialog waiting.
+        auto answer = AnswerModal([&](QWidget *modal) {
             auto *url = modal->findChild<QLineEdit *>(QStringLiteral("UrlEdit"));
             url->setFocus();
             QTest::keyClicks(url, typedUrl);
@@ -90,16 +91,16 @@ private slots:
             QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("UserNameEdit")), QStringLiteral("me"));
             QTest::keyClicks(modal->findChild<QLineEdit *>(QStringLiteral("PasswordEdit")), QStringLiteral("pw"));
             modal->findChild<QSlider *>(QStringLiteral("SeekDeepTrackBar"))->setValue(2);
-            TModalHandler exclude([](QWidget *add) {
+            auto exclude = AnswerModal([](QWidget *add) {
                 QTest::keyClicks(add->findChild<QLineEdit *>(QStringLiteral("FileNameEdit")), QStringLiteral("skip.gif"));
                 QTest::mouseClick(add->findChild<QPushButton *>(QStringLiteral("OkButton")), Qt::LeftButton);
             });
             QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("ExcludeAddButton")), Qt::LeftButton);
-            QVERIFY(exclude.Fired());
+            QVERIFY(exclude->Fired());
             QTest::mouseClick(modal->findChild<QPushButton *>(QStringLiteral("OkButton")), Qt::LeftButton);
         });
         std::unique_ptr<TTask> task = OpenNewTask(nullptr, settings.Options);
-        QVERIFY(answer.Fired());
+        QVERIFY(answer->Fired());
         QVERIFY(task);
         QCOMPARE(errors.Texts, QStringList());
         const QString fromDialog = QDir(home.path()).filePath(QStringLiteral("dialog.wrp"));
