@@ -54,17 +54,22 @@ void Say(const QString &line)
     PrintOut(EscapeControlChars(line).toUtf8() + '\n');
 }
 
-// The task of `path`, or none after saying why it cannot be read (which
-// counts as a failure).
+// Says why the project file `path` cannot be read; that counts as a failure.
+void SayFailed(const QString &path, const std::exception &error, bool &failed)
+{
+    const auto *own = dynamic_cast<const EZavelonError *>(&error);
+    Say(QStringLiteral("failed %1: %2").arg(path, own ? own->message() : QString::fromUtf8(error.what())));
+    failed = true;
+}
+
+// The task of `path`, or none after saying why it cannot be read.
 std::unique_ptr<TTask> LoadOrSay(const QString &path, bool &failed)
 {
     auto task = std::make_unique<TTask>();
     try {
         task->LoadFromFile(path);
     } catch (const std::exception &error) {
-        const auto *own = dynamic_cast<const EZavelonError *>(&error);
-        Say(QStringLiteral("failed %1: %2").arg(path, own ? own->message() : QString::fromUtf8(error.what())));
-        failed = true;
+        SayFailed(path, error, failed);
         return nullptr;
     }
     return task;
@@ -77,16 +82,22 @@ std::vector<TDueTask> DueTasks(const QStringList &files, const TDueRuns &runs, d
 {
     std::vector<TDueTask> due;
     for (const QString &path : files) {
-        std::unique_ptr<TTask> task = LoadOrSay(path, failed);
-        if (!task)
+        // The schedule is in the file's head: a run every minute does not
+        // read the items of every task to find it.
+        TRegScheme scheme;
+        try {
+            scheme = TTask::ReadProjectOptions(path).Scheme;
+        } catch (const std::exception &error) {
+            SayFailed(path, error, failed);
             continue;
-        const std::optional<std::int64_t> slot = OpenSlot(task->Options().Scheme, now);
+        }
+        const std::optional<std::int64_t> slot = OpenSlot(scheme, now);
         if (!slot)
             continue;
         const std::optional<std::int64_t> last = runs.LastSlot(path);
         if (last && *last >= *slot)
             continue;
-        due.push_back({path, std::move(task), *slot});
+        due.push_back({path, nullptr, *slot});
     }
     return due;
 }

@@ -48,6 +48,20 @@ QString TTask::ReadProjectName(const QString &path)
     return ReadTextSlot(header.constData() + kNameAt, kSlot);
 }
 
+TRegOptions TTask::ReadProjectOptions(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EZavelonError(QStringLiteral("Cannot open file \"%1\". %2").arg(path, file.errorString()));
+    const QByteArray head = file.read(kItemsOffset);
+    if (head.size() < kItemsOffset)
+        throw EZavelonError(QStringLiteral("%1 is not a project file: it has %2 bytes, a project file has at least %3")
+                                .arg(path).arg(head.size()).arg(kItemsOffset));
+    TRegOptions options;
+    options.FromBlock(QByteArrayView(head).sliced(kHeaderSize));
+    return options;
+}
+
 void TTask::SaveToStream(QIODevice &stream) const
 {
     QByteArray header(kHeaderSize, '\0');

@@ -136,6 +136,9 @@ public:
     // kHeaderSize bytes, zero-filled when the file is shorter. Raises
     // EZavelonError naming a file that cannot be opened.
     static QString ReadProjectName(const QString &path);
+    // The options of the project file at `path`, read from its head alone
+    // (not its items). Raises EZavelonError naming the file.
+    static TRegOptions ReadProjectOptions(const QString &path);
 
     // The same at a stream's position. Loading is meant for a fresh task:
     // the items are replaced, but DoneCount grows by the loaded done items
