@@ -2,6 +2,7 @@
 
 #include "engine/Errors.h"
 #include "engine/MainThreadCalls.h"
+#include "imaging/DecodeControl.h"
 #include "imaging/Gif.h"
 #include "imaging/ImageServices.h"
 #include "imaging/PictureFormat.h"
@@ -25,6 +26,7 @@ TPreviewDecoder::~TPreviewDecoder()
         std::lock_guard guard(m_state->Lock);
         m_state->Quit = true;
     }
+    m_state->Abandon = true;
     m_state->Wake.notify_all();
     if (m_thread.joinable())
         m_thread.join();
@@ -80,6 +82,7 @@ TPreviewDecoder::TResult TPreviewDecoder::Decode(const QString &path, TWhat what
 
 void TPreviewDecoder::Run(const std::shared_ptr<TState> &state)
 {
+    const TAbandonDecoding abandon(state->Abandon);
     for (;;) {
         TRequest request;
         {

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -71,6 +72,10 @@ private:
         std::condition_variable Wake;
         std::optional<TRequest> Pending;
         bool Quit = false;
+        // Set as the decoder ends: a picture of many megabytes in the
+        // middle of its decoding gives up, so closing a window never waits
+        // for it.
+        std::atomic<bool> Abandon{false};
     };
 
     static void Run(const std::shared_ptr<TState> &state);
